@@ -1,0 +1,85 @@
+#include "spectrum_file.hpp"
+
+#include <cmath>
+#include <utility>
+
+#include "dwvfast.hpp"
+#include "parameters.hpp"
+#include "textio/list_output.hpp"
+#include "textio/record_output.hpp"
+#include "textio/units.hpp"
+
+namespace exp_slipv {
+
+namespace {
+
+// F8.4 frequency, then four times a comma and an E12.4 field.
+constexpr const char* spectrum_format = "(F8.4,4(" "\x02" "," "\x02" ",E12.4))";
+constexpr const char* spectrum_header = "freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)";
+
+using Complex = std::complex<double>;
+
+// The complex operations are written out: the library's own division and
+// modulus use other algorithms and round differently.
+Complex multiply(Complex x, Complex y) {
+    return {x.real() * y.real() - x.imag() * y.imag(), x.real() * y.imag() + x.imag() * y.real()};
+}
+
+Complex subtract(Complex x, Complex y) { return {x.real() - y.real(), x.imag() - y.imag()}; }
+
+// (1, 0) / z by the ratio method, which never squares the parts of z.
+Complex reciprocal(Complex z) {
+    const double p = z.real();
+    const double q = z.imag();
+    if (std::fabs(q) > std::fabs(p)) {
+        const double r = p / q;
+        const double d = q + p * r;
+        return {r / d, -1.0 / d};
+    }
+    const double r = q / p;
+    const double d = p + q * r;
+    return {1.0 / d, -r / d};
+}
+
+// The modulus, scaled by the larger part so that nothing overflows.
+double modulus(Complex z) {
+    double big = std::fabs(z.real());
+    double small = std::fabs(z.imag());
+    if (small > big) std::swap(big, small);
+    if (big + small == big) return big;  // also (0, 0), without a division
+    const double r = small / big;
+    return big * std::sqrt(1.0 + r * r);
+}
+
+}  // namespace
+
+void transform_velocity(const double* svwave, Complex* svamp, std::int32_t nfast) {
+    for (std::int32_t i = 0; i < nt; ++i) svamp[i] = {svwave[i], 0.0};
+    for (std::int32_t i = nt; i < nfast; ++i) svamp[i] = {0.0, 0.0};  // zero padding
+    dwvfast(nfast, svamp, mom, ind);
+}
+
+void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom) {
+    textio::open_unit(spectrum_unit, spectrum_file_name);
+    textio::write_line(spectrum_unit, spectrum_header);
+
+    const Complex im{0.0, 1.0};
+    const Complex one{1.0, 0.0};
+    for (std::int32_t io = 2; io <= nom; ++io) {
+        const double om = static_cast<double>(io - 1) * dom;
+        const double freq = om / (pai + pai);
+        // Conjugated and scaled by dt: the e^(+i omega t) convention of the
+        // closed form, and the sum times dt of the continuous transform.
+        Complex& bin = svamp[io - 1];
+        bin = multiply(std::conj(bin), Complex{dt, 0.0});
+        // The closed form 1 / (1 - i omega tau)^2.
+        const Complex z = subtract(one, multiply(multiply(Complex{om, 0.0}, im), Complex{tau, 0.0}));
+        const Complex examp = reciprocal(multiply(z, z));
+        const double ga = modulus(examp);
+        textio::write_record(spectrum_unit, spectrum_format,
+                             {freq, modulus(bin), modulus(bin) * om, ga, ga * om});
+    }
+    textio::close_unit(spectrum_unit);
+}
+
+}  // namespace exp_slipv

@@ -1,0 +1,171 @@
+#include "textio/convert.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace textio {
+
+namespace {
+
+// Enough for the integer digits of the largest double, the point and the
+// converted decimals.
+constexpr int fixed_digits_room = 320 + max_fixed_decimals;
+// "D.", the converted digits, "e", a sign and three exponent digits.
+constexpr int exponent_digits_room = max_exponent_digits + 16;
+constexpr int list_significant_digits = 9;
+// Beyond two exponent digits an exponent field drops its letter.
+constexpr int two_digit_exponent_limit = 99;
+
+char* fill(char* out, char c, int count) {
+    if (count <= 0) return out;
+    std::memset(out, c, static_cast<std::size_t>(count));
+    return out + count;
+}
+
+// Infinities and NaN never reach a field in this program; when they do, the
+// field shows "Inf", "-Inf" or "NaN" right-aligned, or asterisks if too narrow.
+void write_non_finite(char* out, double value, int w) {
+    const char* text = std::isnan(value) ? "NaN" : (value < 0 ? "-Inf" : "Inf");
+    const int length = static_cast<int>(std::strlen(text));
+    if (length > w) {
+        fill(out, '*', w);
+        return;
+    }
+    std::memcpy(fill(out, ' ', w - length), text, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+void write_fixed(char* out, double value, int w, int d) {
+    if (w <= 0) return;
+    if (!std::isfinite(value)) return write_non_finite(out, value, w);
+    d = std::max(d, 0);
+    bool negative = value < 0;  // negative zero is not negative
+    const int converted = std::min(d, max_fixed_decimals);
+
+    char text[fixed_digits_room];
+    const auto result = std::to_chars(text, text + sizeof text, std::fabs(value),
+                                      std::chars_format::fixed, converted);
+    int length = static_cast<int>(result.ptr - text);
+    if (converted == 0) text[length++] = '.';  // the point is always shown
+    if (negative && std::all_of(text, text + length, [](char c) { return c == '0' || c == '.'; }))
+        negative = false;  // a value that rounds to zero loses its sign
+
+    const int padding_zeros = d - converted;
+    int needed = length + padding_zeros + (negative ? 1 : 0);
+    int skip = 0;
+    if (needed > w) {
+        // One character too many: the leading "0" of a magnitude below 1 gives way.
+        if (text[0] == '0' && needed == w + 1) {
+            skip = 1;
+            needed = w;
+        } else {
+            fill(out, '*', w);
+            return;
+        }
+    }
+    char* p = fill(out, ' ', w - needed);
+    if (negative) *p++ = '-';
+    std::memcpy(p, text + skip, static_cast<std::size_t>(length - skip));
+    fill(p + length - skip, '0', padding_zeros);
+}
+
+void write_exponent(char* out, double value, int w, int d) {
+    if (w <= 0) return;
+    if (!std::isfinite(value)) return write_non_finite(out, value, w);
+    const bool negative = value < 0;
+    // An exponent field shows at least one digit: ".", the digits and four
+    // exponent characters, plus the sign.
+    const int room = w - (d + 5) - (negative ? 1 : 0);
+    if (d < 1 || room < 0) {
+        fill(out, '*', w);
+        return;
+    }
+    char* p = out;
+    if (room > 0) p = fill(p, ' ', room - 1);
+    if (negative) *p++ = '-';
+    if (room > 0) *p++ = '0';
+    *p++ = '.';
+
+    const double magnitude = std::fabs(value);
+    const int converted = std::min(d, max_exponent_digits);
+    int exponent = 0;
+    if (magnitude == 0) {
+        p = fill(p, '0', d);
+    } else {
+        char text[exponent_digits_room];
+        const auto result = std::to_chars(text, text + sizeof text, magnitude,
+                                          std::chars_format::scientific, converted - 1);
+        // text is "D.DDDe+XX", or "De+XX" for a single digit.
+        *p++ = text[0];
+        const char* e = converted > 1 ? text + 2 + (converted - 1) : text + 1;
+        if (converted > 1) {
+            std::memcpy(p, text + 2, static_cast<std::size_t>(converted - 1));
+            p += converted - 1;
+        }
+        std::from_chars(e + (e[1] == '+' ? 2 : 1), result.ptr, exponent);
+        // The field shows 0.D1D2... so its exponent is one more.
+        exponent += 1;
+        p = fill(p, '0', d - converted);
+    }
+    const int magnitude_of_exponent = std::abs(exponent);
+    if (magnitude_of_exponent <= two_digit_exponent_limit) *p++ = 'E';
+    *p++ = exponent < 0 ? '-' : '+';
+    if (magnitude_of_exponent > two_digit_exponent_limit) *p++ = static_cast<char>('0' + magnitude_of_exponent / 100);
+    *p++ = static_cast<char>('0' + magnitude_of_exponent / 10 % 10);
+    *p = static_cast<char>('0' + magnitude_of_exponent % 10);
+}
+
+int write_list_double(char* out, double value) {
+    out[0] = ' ';
+    out[1] = value < 0 ? '-' : ' ';
+    const double magnitude = std::fabs(value);
+    if (magnitude == 0) {
+        std::memcpy(out + 2, "0.", 2);
+        return 4;
+    }
+    // Nine significant digits in the style of "%.9G": trailing zeros of the
+    // fraction, and then a bare point, removed.
+    char text[list_double_max_length];
+    const auto result = std::to_chars(text, text + sizeof text, magnitude,
+                                      std::chars_format::general, list_significant_digits);
+    const int length = static_cast<int>(result.ptr - text);
+    std::transform(text, text + length, text,
+                   [](char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
+
+    char* p = out + 2;
+    if (text[0] == 'I' || text[0] == 'N') {
+        std::memcpy(p, text, static_cast<std::size_t>(length));
+        return 2 + length;
+    }
+    // A number always shows its decimal point: before the exponent, or at the end.
+    const char* mark = std::find_if(text, text + length, [](char c) { return c == '.' || c == 'E'; });
+    const int head = static_cast<int>(mark - text);
+    std::memcpy(p, text, static_cast<std::size_t>(head));
+    p += head;
+    if (mark == text + length || *mark == 'E') *p++ = '.';
+    std::memcpy(p, mark, static_cast<std::size_t>(length - head));
+    return static_cast<int>(p - out) + (length - head);
+}
+
+std::string fixed_field(double value, int w, int d) {
+    std::string text(static_cast<std::size_t>(std::max(w, 0)), ' ');
+    write_fixed(text.data(), value, w, d);
+    return text;
+}
+
+std::string exponent_field(double value, int w, int d) {
+    std::string text(static_cast<std::size_t>(std::max(w, 0)), ' ');
+    write_exponent(text.data(), value, w, d);
+    return text;
+}
+
+std::string list_double(double value) {
+    char text[list_double_max_length];
+    return std::string(text, static_cast<std::size_t>(write_list_double(text, value)));
+}
+
+}  // namespace textio

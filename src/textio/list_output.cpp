@@ -1,0 +1,69 @@
+#include "textio/list_output.hpp"
+
+#include "textio/convert.hpp"
+#include "textio/line_buffer.hpp"
+#include "textio/statement.hpp"
+
+namespace textio {
+
+namespace {
+
+constexpr StatementContexts list_contexts = {"stler", "stler", "stler"};
+
+// Ends the current line first when the item would reach the limit; a line
+// is never ended while it is empty.
+void break_before(std::int64_t width) {
+    const int position = line_buffer().position();
+    if (position != 0 && position + width >= line_length_limit) emit_line();
+}
+
+}  // namespace
+
+void list_begin(int unit) {
+    begin_statement(unit, list_contexts);
+    StatementState& state = statement_state();
+    state.has_last_format = true;
+    state.last_format = list_io_format;
+    start_writing(unit, "list output start");
+}
+
+void list_item(std::string_view text) {
+    break_before(static_cast<std::int64_t>(text.size()));
+    LineBuffer& buffer = line_buffer();
+    if (buffer.position() == 0) buffer.put(' ');
+    buffer.put(text.data(), static_cast<int>(text.size()));
+}
+
+void list_item(const char* text) { list_item(std::string_view(text)); }
+
+void list_item(std::int32_t value) {
+    char digits[10];
+    char* const end = digits + sizeof digits;
+    char* p = end;
+    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    const int count = static_cast<int>(end - p);
+    // Only the digits count towards the limit, not the blank or the sign.
+    break_before(count);
+    LineBuffer& buffer = line_buffer();
+    buffer.put(' ');
+    if (value < 0) buffer.put('-');
+    buffer.put(p, count);
+}
+
+void list_item(double value) {
+    char text[list_double_max_length];
+    const int length = write_list_double(text, value);
+    break_before(length);
+    line_buffer().put(text, length);
+}
+
+void list_end() {
+    emit_line();
+    end_statement();
+}
+
+}  // namespace textio

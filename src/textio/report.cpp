@@ -1,0 +1,103 @@
+#include "textio/report.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <string_view>
+
+#include "textio/errors.hpp"
+#include "textio/run_frame.hpp"
+#include "textio/statement.hpp"
+#include "textio/units.hpp"
+
+namespace textio {
+
+namespace {
+
+// Collects a report and writes it to standard error in few writes, without
+// allocating: a report must get out when memory is exhausted.
+class ReportWriter {
+public:
+    ~ReportWriter() { flush(); }
+    ReportWriter& operator<<(std::string_view text) {
+        while (!text.empty()) {
+            if (used_ == sizeof buffer_) flush();
+            const std::size_t n = std::min(text.size(), sizeof buffer_ - used_);
+            std::memcpy(buffer_ + used_, text.data(), n);
+            used_ += n;
+            text.remove_prefix(n);
+        }
+        return *this;
+    }
+    ReportWriter& operator<<(int value) {
+        char digits[12];
+        char* end = digits + sizeof digits;
+        char* p = end;
+        unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+        do {
+            *--p = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (value < 0) *--p = '-';
+        return *this << std::string_view(p, static_cast<std::size_t>(end - p));
+    }
+    void flush() {
+        const char* p = buffer_;
+        while (used_ > 0) {
+            const ssize_t count = ::write(STDERR_FILENO, p, used_);
+            if (count < 0 && errno == EINTR) continue;
+            if (count <= 0) break;
+            p += count;
+            used_ -= static_cast<std::size_t>(count);
+        }
+        used_ = 0;
+    }
+
+private:
+    char buffer_[1024];
+    std::size_t used_ = 0;
+};
+
+const char* describe(int number) {
+    if (number < first_runtime_error) return std::strerror(number);
+    const char* message = runtime_error_message(number);
+    return message != nullptr ? message : "unknown error";
+}
+
+}  // namespace
+
+void write_fatal_report(int number, const char* context) {
+    const StatementState& state = statement_state();
+    ReportWriter out;
+    out << context << ": " << describe(number) << "\n";
+    if (valid_unit(state.current_unit)) {
+        const Unit& entry = unit_entry(state.current_unit);
+        out << "apparent state: unit " << state.current_unit << " ";
+        if (entry.named)
+            out << "named " << entry.name << "\n";
+        else
+            out << "(unnamed)\n";
+    } else {
+        out << "apparent state: no unit\n";
+    }
+    if (state.has_last_format) out << "last format: " << state.last_format << "\n";
+    out << "lately " << state.direction << " sequential formatted external IO\n";
+}
+
+void write_signal_report(int signal_number) {
+    const char* text = "Signal";
+    switch (signal_number) {
+        case SIGFPE: text = "Floating Exception"; break;
+        case SIGABRT: text = "IOT Trap"; break;
+        case SIGINT: text = "Interrupt"; break;
+        case SIGTERM: text = "Killed"; break;
+        default: break;
+    }
+    ReportWriter out;
+    out << text << "\n";
+}
+
+}  // namespace textio

@@ -1,0 +1,92 @@
+#include "textio/run_frame.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "textio/report.hpp"
+#include "textio/signals.hpp"
+#include "textio/statement.hpp"
+#include "textio/units.hpp"
+
+namespace textio {
+
+namespace {
+
+int kept_argc = 0;
+char** kept_argv = nullptr;
+bool acting_on_stop = false;
+
+// Exit status when a standard descriptor is closed and cannot be replaced.
+constexpr int status_no_descriptor = 2;
+
+// A standard descriptor that is closed at start-up is put on /dev/null, so
+// that no file opened later can take its number and receive console text.
+void guard_standard_descriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int replacement = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (replacement != fd) {
+            static const char message[] = "exp-slipv: cannot open /dev/null for a closed standard stream\n";
+            ssize_t ignored = ::write(STDERR_FILENO, message, sizeof message - 1);
+            (void)ignored;
+            ::_exit(status_no_descriptor);
+        }
+    }
+}
+
+void close_all_at_exit() {
+    close_all(CloseAll::reporting);
+    // A stop request that came while the units were being closed still ends
+    // the run as a stop request does.
+    if (stop_request() != 0 && !acting_on_stop) act_on_stop_request();
+}
+
+}  // namespace
+
+void start_up(int argc, char** argv) {
+    kept_argc = argc;
+    kept_argv = argv;
+    guard_standard_descriptors();
+    install_signal_reports();
+    init_unit_table();
+    std::atexit(close_all_at_exit);
+}
+
+int argument_count() { return kept_argc; }
+char** argument_vector() { return kept_argv; }
+
+void stop(int status) {
+    close_all_at_exit();
+    std::exit(status);
+}
+
+void fatal_error(int number, const char* context) {
+    statement_state().busy = false;
+    // The console lines already written come before the report.
+    unit_entry(output_unit).stream.flush();
+    write_fatal_report(number, context);
+    close_all(CloseAll::quiet);
+    ::_exit(status_fatal_report);
+}
+
+void act_on_stop_request() {
+    acting_on_stop = true;
+    // The console lines already written come before the report.
+    unit_entry(output_unit).stream.flush();
+    write_signal_report(stop_request());
+    close_all(CloseAll::quiet);
+    ::_exit(status_stop_signal);
+}
+
+void end_on_abnormal_signal(int signal_number) {
+    unit_entry(output_unit).stream.flush(Stream::Waiting::never);
+    write_signal_report(signal_number);
+    close_all(CloseAll::signal_handler);
+    ::_exit(status_signal_base + signal_number);
+}
+
+}  // namespace textio

@@ -1,0 +1,38 @@
+// The frame around the main routine: start-up, the stop, the fatal I/O
+// report and the ends of the run after a signal.
+#pragma once
+
+namespace textio {
+
+// Exit statuses of a run.
+inline constexpr int status_normal = 0;
+inline constexpr int status_stop_signal = 1;   // interrupt or termination request
+inline constexpr int status_fatal_report = 2;  // after a fatal I/O report
+// After the floating-point exception or abort report the status is this plus
+// the signal number (136 and 134), as a shell reports a death by that signal,
+// but without a core file.
+inline constexpr int status_signal_base = 128;
+
+// Guards the standard descriptors, installs the signal reports, sets up the
+// unit table and registers the close-all as exit handler.
+void start_up(int argc, char** argv);
+
+int argument_count();
+char** argument_vector();
+
+// Closes every unit and ends the run with the status; writes nothing.
+[[noreturn]] void stop(int status = status_normal);
+
+// Writes the fatal I/O report for an error number (an operating-system
+// errno below 100, a runtime error from 100 on) and its context word on
+// standard error, closes every unit and ends the run with status_fatal_report.
+[[noreturn]] void fatal_error(int number, const char* context);
+
+// The end of the run after an interrupt or termination request: the console
+// lines already written, the report line, the close-all, status 1.
+[[noreturn]] void act_on_stop_request();
+
+// The end of the run inside the floating-point exception or abort handler.
+[[noreturn]] void end_on_abnormal_signal(int signal_number);
+
+}  // namespace textio

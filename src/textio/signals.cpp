@@ -1,0 +1,79 @@
+#include "textio/signals.hpp"
+
+#include <poll.h>
+#include <signal.h>
+
+#include <cerrno>
+
+#include "textio/run_frame.hpp"
+
+namespace textio {
+
+namespace detail {
+volatile std::sig_atomic_t stop_signal = 0;
+}
+
+namespace {
+
+void on_stop_signal(int signal_number) { detail::stop_signal = signal_number; }
+
+void on_abnormal_signal(int signal_number) { end_on_abnormal_signal(signal_number); }
+
+void install(int signal_number, void (*handler)(int), struct sigaction* previous = nullptr) {
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a blocked read or write returns so that the run can act.
+    action.sa_flags = 0;
+    sigaction(signal_number, &action, previous);
+}
+
+sigset_t stop_signals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+}  // namespace
+
+void install_signal_reports() {
+    install(SIGFPE, on_abnormal_signal);
+    install(SIGABRT, on_abnormal_signal);
+    struct sigaction previous_interrupt = {};
+    install(SIGINT, on_stop_signal, &previous_interrupt);
+    // A program started with interrupts ignored keeps ignoring them.
+    if (previous_interrupt.sa_handler == SIG_IGN) std::signal(SIGINT, SIG_IGN);
+    install(SIGTERM, on_stop_signal);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void check_stop_request() {
+    if (stop_request() != 0) act_on_stop_request();
+}
+
+bool ready_now(int fd, short events) {
+    pollfd entry = {fd, events, 0};
+    return ::poll(&entry, 1, 0) != 0;  // an error counts as ready: the I/O call reports it
+}
+
+Wait wait_for(int fd, short events) {
+    const sigset_t blocked = stop_signals();
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &blocked, &previous);
+    Wait outcome = Wait::ready;
+    for (;;) {
+        if (stop_request() != 0) {
+            outcome = ready_now(fd, events) ? Wait::ready : Wait::interrupted;
+            break;
+        }
+        pollfd entry = {fd, events, 0};
+        // The stop signals are unblocked only inside the wait itself.
+        if (::ppoll(&entry, 1, nullptr, &previous) >= 0 || errno != EINTR) break;
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return outcome;
+}
+
+}  // namespace textio

@@ -1,0 +1,38 @@
+// Signal reports and the waits that a stop request can interrupt.
+//
+// An interrupt or termination request is only recorded by its handler; the
+// run acts on it at the next statement, or at once when it is waiting for a
+// descriptor, so that every file then holds exactly the complete records
+// handed over before it.  The floating-point exception and abort signals end
+// the run inside their handler, with async-signal-safe calls only.
+#pragma once
+
+#include <csignal>
+
+namespace textio {
+
+// Installs the four signal reports and ignores SIGPIPE, so that a reader that
+// went away is reported as a failed write rather than a silent death.
+void install_signal_reports();
+
+namespace detail {
+extern volatile std::sig_atomic_t stop_signal;
+}
+
+// The interrupt or termination signal that has arrived, or 0.
+inline int stop_request() { return detail::stop_signal; }
+
+// Acts on a recorded stop request, if any: see act_on_stop_request().
+void check_stop_request();
+
+enum class Wait { ready, interrupted };
+
+// Waits until fd is ready for the given poll events.  Returns interrupted,
+// without waiting, once a stop request is recorded and fd is not ready; no
+// signal can slip in between the test and the wait.
+Wait wait_for(int fd, short events);
+
+// Whether fd is ready for the given events right now.
+bool ready_now(int fd, short events);
+
+}  // namespace textio

@@ -1,0 +1,64 @@
+// A buffered output channel on a file descriptor.  Unlike a stdio stream it
+// reports every failed write, never blocks past a stop request, and knows how
+// many bytes it has been handed, which is where a file is cut at its close.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace textio {
+
+class Stream {
+public:
+    enum class Buffering {
+        full,  // hands bytes on when the buffer is full, and at flush
+        line,  // hands every line on at once (a terminal)
+        none,  // hands everything on at once (standard error)
+    };
+    enum class Status { ok, interrupted, failed };
+    // Whether a flush may wait for a descriptor that is not ready.
+    enum class Waiting { allowed, never };
+
+    static constexpr std::size_t file_buffer_size = 64 * 1024;
+    static constexpr std::size_t console_buffer_size = 4 * 1024;
+
+    Stream() = default;
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    // Attaches the stream to fd.  Returns false when no buffer can be had.
+    bool attach(int fd, Buffering buffering, std::size_t buffer_size);
+    // Forgets the descriptor and the buffer; does not close fd.
+    void detach();
+    // Takes a new descriptor for the same file, keeping buffer and position.
+    void replace_descriptor(int fd);
+
+    int fd() const { return fd_; }
+    bool attached() const { return fd_ >= 0; }
+    // A regular file can be cut; pipes, terminals and devices cannot.
+    bool regular_file() const { return regular_; }
+    // The bytes handed to the stream since it was attached.
+    std::int64_t position() const { return written_ + static_cast<std::int64_t>(used_); }
+    // errno of the last failure.
+    int error() const { return error_; }
+
+    Status write(const char* data, std::size_t size);
+    Status flush(Waiting waiting = Waiting::allowed);
+    // Drops the bytes not yet handed on (a reader that will never take them).
+    void discard() { used_ = 0; }
+
+private:
+    Status write_through(const char* data, std::size_t size, Waiting waiting);
+
+    int fd_ = -1;
+    bool regular_ = false;
+    Buffering buffering_ = Buffering::full;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;
+    std::int64_t written_ = 0;
+    int error_ = 0;
+};
+
+}  // namespace textio

@@ -1,0 +1,73 @@
+// The unit table: units 0 to 99 mapped to streams, the create-or-replace
+// open, the switch to writing, the close with its cut, and the close-all.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "textio/stream.hpp"
+
+namespace textio {
+
+inline constexpr int unit_count = 100;
+inline constexpr int error_unit = 0;
+inline constexpr int input_unit = 5;
+inline constexpr int output_unit = 6;
+
+// Access rights of a unit, as bits.
+inline constexpr int may_read = 1;
+inline constexpr int may_write = 2;
+
+struct Unit {
+    Stream stream;
+    bool named = false;       // a file opened by name, not a standard stream
+    std::string name;         // the name given at open, trailing blanks removed
+    int record_length = 0;    // 0: sequential
+    bool formatted = true;
+    int access = 0;
+    bool at_end = false;
+    int last_was_write = 0;
+
+    bool connected() const { return stream.attached(); }
+};
+
+inline bool valid_unit(int unit) { return unit >= 0 && unit < unit_count; }
+
+// Connects units 0, 5 and 6 to standard error, input and output.
+void init_unit_table();
+bool unit_table_ready();
+Unit& unit_entry(int unit);
+
+// Connects the unit to the named file: an existing file that may be read and
+// written is kept as it is until the first write reaches it; one that may
+// only be read is connected for reading; a missing one is created.  A
+// failure is a fatal I/O report.
+void open_unit(int unit, std::string_view name);
+
+// Connects an unconnected unit to "fort.<unit>"; returns false on failure.
+bool connect_by_default(int unit);
+
+// Makes the unit writable; returns false when it cannot be (error 127).
+bool switch_to_writing(int unit);
+
+// Hands bytes to the unit's stream; a failure is a fatal I/O report.
+void hand_over(int unit, const char* data, std::size_t size);
+
+// Writes out what the unit's stream holds; a failure is a fatal I/O report.
+void flush_unit(int unit);
+
+// Cuts the unit's file at its position and closes it.
+void close_unit(int unit);
+
+enum class CloseAll {
+    reporting,       // the normal end: a failed flush is a fatal I/O report
+    quiet,           // after a report: failures are ignored
+    signal_handler,  // inside a handler: no waiting, no freeing, no reports
+};
+
+// Closes units 0 to 99 once per run; a later call closes nothing.  The
+// standard streams are flushed, never closed.
+void close_all(CloseAll mode);
+
+}  // namespace textio
