@@ -11,7 +11,9 @@ constexpr double pai = 3.141592654;
 // Element k (numbered from 1, as the reordering counts) of a.
 std::complex<double>& element(std::complex<double>* a, int k) { return a[k - 1]; }
 
-void reorder(int n, std::complex<double>* a) {
+}  // namespace
+
+void dwvfast_reorder(int n, std::complex<double>* a) {
     int j = 1;
     for (int i = 1; i <= n; ++i) {
         if (i < j) std::swap(element(a, i), element(a, j));
@@ -27,11 +29,9 @@ void reorder(int n, std::complex<double>* a) {
     }
 }
 
-}  // namespace
-
 void dwvfast(int n, std::complex<double>* a, int mom, int ind) {
     (void)mom;
-    reorder(n, a);
+    dwvfast_reorder(n, a);
     for (int kmax = 1; kmax < n;) {
         const int istep = 2 * kmax;
         for (int k = 1; k <= kmax; ++k) {

@@ -9,3 +9,7 @@
 // n must be a power of two; n <= 1 leaves the array as it is.  mom only
 // declares the array's capacity.  Allocates nothing.
 void dwvfast(int n, std::complex<double>* a, int mom, int ind);
+
+// The reordering step alone: element i exchanged with its bit-reversed
+// partner, by the routine's own control flow.
+void dwvfast_reorder(int n, std::complex<double>* a);

@@ -1,0 +1,132 @@
+// The transform: its reordering, exact cases, and agreement with the
+// defining sum.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <random>
+#include <vector>
+
+#include "dwvfast.hpp"
+
+namespace {
+
+using Complex = std::complex<double>;
+using Signal = std::vector<Complex>;
+
+Signal ramp(int n) {
+    Signal a(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) a[static_cast<std::size_t>(i)] = {static_cast<double>(i + 1), 0.0};
+    return a;
+}
+
+TEST(Dwvfast, ShortLengthsAreLeftAlone) {
+    Signal a = {{3, 1}, {5, -2}};
+    const Signal before = a;
+    dwvfast(0, a.data(), 2, -1);
+    dwvfast(-4, a.data(), 2, -1);
+    dwvfast(1, a.data(), 2, -1);
+    EXPECT_EQ(a, before);
+}
+
+TEST(Dwvfast, TwoPoints) {
+    Signal a = {{3, 1}, {5, -2}};
+    dwvfast(2, a.data(), 2, -1);
+    EXPECT_EQ(a, (Signal{{8, -1}, {-2, 3}}));
+}
+
+TEST(Dwvfast, ReorderingIsTheBitReversal) {
+    // Element 1 (numbered from 1) is left where it is by every stage's first
+    // butterfly partner only after the reordering; the ramp shows the order.
+    for (const auto& [n, order] : std::vector<std::pair<int, std::vector<int>>>{
+             {8, {1, 5, 3, 7, 2, 6, 4, 8}},
+             {16, {1, 9, 5, 13, 3, 11, 7, 15, 2, 10, 6, 14, 4, 12, 8, 16}}}) {
+        Signal a = ramp(n);
+        dwvfast_reorder(n, a.data());
+        for (int i = 0; i < n; ++i)
+            EXPECT_EQ(a[static_cast<std::size_t>(i)].real(), order[static_cast<std::size_t>(i)]) << n << " " << i;
+    }
+}
+
+TEST(Dwvfast, ImpulseAndConstantAreExact) {
+    for (int n = 2; n <= 8192; n *= 2) {
+        for (int ind : {-1, 1}) {
+            Signal impulse(static_cast<std::size_t>(n));
+            impulse[0] = {1.0, 0.0};
+            dwvfast(n, impulse.data(), n, ind);
+            for (const Complex& x : impulse) ASSERT_EQ(x, Complex(1.0, 0.0)) << n << " " << ind;
+
+            Signal constant(static_cast<std::size_t>(n), Complex(1.0, 0.0));
+            dwvfast(n, constant.data(), n, ind);
+            ASSERT_EQ(constant[0], Complex(n, 0.0));
+            for (int i = 1; i < n; ++i) ASSERT_EQ(constant[static_cast<std::size_t>(i)], Complex(0.0, 0.0)) << n << " " << i;
+        }
+    }
+}
+
+TEST(Dwvfast, QuarterTurnUsesTheProgramsPi) {
+    // n = 4, ind = -1, input at element 4: the second stage's factor for
+    // k - 1 = kmax / 2 is (c, -1) with c = cos(-pai/2), about -2.05e-10.
+    Signal a = {{0, 0}, {0, 0}, {0, 0}, {1, 0}};
+    dwvfast(4, a.data(), 4, -1);
+    const double c = std::cos(-3.141592654 / 2.0);
+    EXPECT_NEAR(c, -2.05e-10, 0.01e-10);
+    EXPECT_EQ(a, (Signal{{1, 0}, {-c, 1}, {-1, 0}, {c, -1}}));
+}
+
+// The defining sum with the full-precision pi, in long double.
+Signal direct_sum(const Signal& x, int ind) {
+    const std::size_t n = x.size();
+    const long double pi = 3.14159265358979323846264338327950288L;
+    Signal result(n);
+    for (std::size_t m = 0; m < n; ++m) {
+        long double re = 0, im = 0;
+        for (std::size_t l = 0; l < n; ++l) {
+            const long double angle = ind * 2.0L * pi * static_cast<long double>((l * m) % n) / static_cast<long double>(n);
+            const long double c = std::cos(angle), s = std::sin(angle);
+            re += x[l].real() * c - x[l].imag() * s;
+            im += x[l].real() * s + x[l].imag() * c;
+        }
+        result[m] = {static_cast<double>(re), static_cast<double>(im)};
+    }
+    return result;
+}
+
+TEST(Dwvfast, AgreesWithTheDefiningSum) {
+    std::mt19937_64 random(42);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    const int n = 512;
+    Signal x(n);
+    for (Complex& v : x) v = {unit(random), unit(random)};
+    for (int ind : {-1, 1}) {
+        Signal fast = x;
+        dwvfast(n, fast.data(), n, ind);
+        const Signal exact = direct_sum(x, ind);
+        // Each term's phase is the sum of at most log2(n) stage angles below pi
+        // in size, each too large by the factor pai/pi: its error is at most
+        // log2(n) * pi * (pai/pi - 1) = log2(n) * (pai - pi).  Rounding adds
+        // far less (about log2(n) * 2^-53 * sum |x|).
+        double sum = 0;
+        for (const Complex& v : x) sum += std::abs(v);
+        const double bound = sum * std::log2(n) * (3.141592654 - M_PI) + sum * 1e-14;
+        double worst = 0;
+        for (int i = 0; i < n; ++i) worst = std::max(worst, std::abs(fast[i] - exact[i]));
+        EXPECT_LT(worst, bound);
+        // The bound is a real limit: the angle excess shows in the result.
+        EXPECT_GT(worst, 1e-12);
+    }
+}
+
+TEST(Dwvfast, ForwardThenBackwardGivesNTimesTheInput) {
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    const int n = 8192;
+    Signal x(n);
+    for (Complex& v : x) v = {unit(random), unit(random)};
+    Signal y = x;
+    dwvfast(n, y.data(), n, -1);
+    dwvfast(n, y.data(), n, 1);
+    for (int i = 0; i < n; ++i) ASSERT_LT(std::abs(y[i] / static_cast<double>(n) - x[i]), 1e-14) << i;
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// Runs the built program (or a shell around it) as a user would, with its
+// standard streams where a test wants them, and collects what it prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// The program under test.
+std::string program_path();
+
+struct ChildOptions {
+    std::vector<std::string> argv;  // empty: the program itself
+    std::string cwd;
+    enum class Input { dev_null, file, pipe, closed } input = Input::dev_null;
+    std::string input_file;  // for Input::file
+    enum class Output { pipe, file, closed } output = Output::pipe;
+    std::string output_file;  // for Output::file, opened for writing
+    bool unprivileged = false;  // run as nobody when the tests run as root
+};
+
+class Child {
+public:
+    explicit Child(const ChildOptions& options);
+    ~Child();
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    void write_input(const std::string& text);
+    void close_input();
+    // Collects output until standard output holds the marker; false on timeout.
+    bool wait_for_output(const std::string& marker, int timeout_ms);
+    void send(int signal_number);
+    // Collects output until the process has ended; false on timeout (it is
+    // then killed).
+    bool wait(int timeout_ms);
+
+    const std::string& out() const { return out_; }
+    const std::string& err() const { return err_; }
+    bool exited() const;
+    int exit_code() const;
+    bool signaled() const;
+
+private:
+    void collect(int timeout_ms);
+
+    int pid_ = -1;
+    int input_fd_ = -1;
+    int out_fd_ = -1;
+    int err_fd_ = -1;
+    int status_ = 0;
+    bool reaped_ = false;
+    std::string out_;
+    std::string err_;
+};
+
+// Whether the unprivileged user can run the program from this directory
+// (it must reach the binary and the directory).
+bool can_run_unprivileged(const std::string& dir);
+// Whether tests run with root's rights, which ignore file modes.
+bool running_as_root();
+
+}  // namespace testing_support
