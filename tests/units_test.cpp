@@ -62,12 +62,14 @@ TEST(Units, AKilledRunLeavesOnlyItsOwnRecords) {
     const pid_t pid = fork();
     if (pid == 0) {
         textio::open_unit(unit, path);
-        for (int i = 0; i < 20000; ++i)  // more than one buffer's worth write_line(unit, "record", i);
+        // More than one buffer's worth reaches the file before the kill.
+        for (int i = 0; i < 20000; ++i) write_line(unit, "record", i);
         ::kill(::getpid(), SIGKILL);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
     const std::string left = read_file(path);
     EXPECT_EQ(left.find('Q'), std::string::npos);
     EXPECT_EQ(left.substr(0, 20), " record 0\n record 1\n");
