@@ -277,6 +277,49 @@ TEST(RunSignals, AtThePause) {
     }
 }
 
+// Whether text is a prefix of whole, ending at a line end.
+bool whole_lines_of(const std::string& text, const std::string& whole) {
+    return whole.compare(0, text.size(), text) == 0 && (text.empty() || text.back() == '\n');
+}
+
+TEST(RunSignals, AnInterruptAnywhereLeavesCompleteRecords) {
+    // Interrupts at many points of the run: each file then holds complete
+    // records of this run and nothing else, and the console lines printed
+    // so far have reached standard output.
+    for (int delay_us = 0; delay_us <= 30000; delay_us += 1500) {
+        TempDir dir;
+        ChildOptions options;
+        options.cwd = dir.path();
+        options.input = ChildOptions::Input::pipe;
+        Child child(options);
+        ::usleep(static_cast<useconds_t>(delay_us));
+        child.send(SIGINT);
+        ASSERT_TRUE(child.wait(timeout_ms));
+        if (child.signaled()) continue;  // before the program could install its handlers
+        EXPECT_EQ(child.exit_code(), 1) << delay_us;
+        EXPECT_EQ(child.err(), "Interrupt\n") << delay_us;
+        EXPECT_TRUE(whole_lines_of(child.out(), transcript)) << delay_us;
+        EXPECT_TRUE(whole_lines_of(read_file(dir.file(slip_name)), expected_slip())) << delay_us;
+        EXPECT_TRUE(whole_lines_of(read_file(dir.file(spectrum_name)), expected_spectrum())) << delay_us;
+    }
+}
+
+TEST(RunSignals, InterruptsIgnoredAtStartStayIgnored) {
+    TempDir dir;
+    ChildOptions options;
+    options.cwd = dir.path();
+    options.input = ChildOptions::Input::pipe;
+    options.ignore_interrupts = true;
+    Child child(options);
+    ASSERT_TRUE(child.wait_for_output("Hit any key to stop\n", timeout_ms));
+    child.send(SIGINT);
+    ::usleep(100000);
+    child.write_input("\n");
+    ASSERT_TRUE(child.wait(timeout_ms));
+    EXPECT_EQ(child.exit_code(), 0);
+    EXPECT_EQ(child.err(), "");
+}
+
 TEST(RunSignals, WhileAWriteIsBlocked) {
     // A slip file that is a FIFO nobody reads blocks the run in its first
     // large write; a termination request still ends it.

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "textio/errors.hpp"
 #include "textio/run_frame.hpp"
 #include "textio/statement.hpp"
 #include "textio/units.hpp"
@@ -61,18 +60,12 @@ private:
     std::size_t used_ = 0;
 };
 
-const char* describe(int number) {
-    if (number < first_runtime_error) return std::strerror(number);
-    const char* message = runtime_error_message(number);
-    return message != nullptr ? message : "unknown error";
-}
-
 }  // namespace
 
-void write_fatal_report(int number, const char* context) {
+void write_fatal_report(const char* context, const char* description) {
     const StatementState& state = statement_state();
     ReportWriter out;
-    out << context << ": " << describe(number) << "\n";
+    out << context << ": " << description << "\n";
     if (valid_unit(state.current_unit)) {
         const Unit& entry = unit_entry(state.current_unit);
         out << "apparent state: unit " << state.current_unit << " ";

@@ -3,9 +3,9 @@
 
 namespace textio {
 
-// Writes the four lines of the fatal I/O report for an error number and its
-// context word, from the statement state and the unit table.
-void write_fatal_report(int number, const char* context);
+// Writes the four lines of the fatal I/O report: the context word and the
+// description of the error, then the state of the latest statement.
+void write_fatal_report(const char* context, const char* description);
 
 // Writes the report line of a signal ("Interrupt", "Killed", ...).  Uses only
 // async-signal-safe calls.

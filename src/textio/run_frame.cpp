@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "textio/errors.hpp"
 #include "textio/report.hpp"
 #include "textio/signals.hpp"
 #include "textio/statement.hpp"
@@ -64,13 +65,26 @@ void stop(int status) {
     std::exit(status);
 }
 
-void fatal_error(int number, const char* context) {
+namespace {
+
+[[noreturn]] void end_with_report(const char* context, const char* description) {
     statement_state().busy = false;
     // The console lines already written come before the report.
     unit_entry(output_unit).stream.flush();
-    write_fatal_report(number, context);
+    write_fatal_report(context, description);
     close_all(CloseAll::quiet);
     ::_exit(status_fatal_report);
+}
+
+}  // namespace
+
+void fatal_error(int number, const char* context) {
+    const char* message = runtime_error_message(number);
+    end_with_report(context, message != nullptr ? message : "unknown error");
+}
+
+void fatal_system_error(int error_number, const char* context) {
+    end_with_report(context, std::strerror(error_number));
 }
 
 void act_on_stop_request() {

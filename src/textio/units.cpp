@@ -112,7 +112,7 @@ void disconnect(Unit& entry, CloseAll mode) {
     Unit& entry = unit_entry(unit);
     entry.stream.discard();  // nothing more is tried on this stream
     statement_state().current_unit = unit;
-    fatal_error(entry.stream.error(), context);
+    fatal_system_error(entry.stream.error(), context);
 }
 
 // Cuts a regular file at the stream's position: what lies beyond it is no
@@ -145,7 +145,7 @@ void close_for_exit(int unit, CloseAll mode) {
     if (!closed && mode == CloseAll::reporting) {
         statement_state().current_unit = unit;
         disconnect(entry, mode);
-        fatal_error(close_errno, "close");
+        fatal_system_error(close_errno, "close");
     }
     disconnect(entry, mode);
 }
@@ -168,7 +168,7 @@ void open_unit(int unit, std::string_view name) {
     if (!table_ready) init_unit_table();
     if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
     statement_state().current_unit = unit;
-    if (const int error = connect_file(unit, name); error != 0) fatal_error(error, "open");
+    if (const int error = connect_file(unit, name); error != 0) fatal_system_error(error, "open");
 }
 
 bool connect_by_default(int unit) { return connect_file(unit, "fort." + std::to_string(unit)) == 0; }
@@ -241,7 +241,7 @@ void close_unit(int unit) {
         const int error = errno;
         statement_state().current_unit = unit;
         entry.stream.detach();
-        fatal_error(error, "close");
+        fatal_system_error(error, "close");
     }
     disconnect(entry, CloseAll::reporting);
 }

@@ -72,7 +72,7 @@ Child::Child(const ChildOptions& options) {
         if (options.unprivileged) drop_privileges();
         // The program starts as from a shell: default signal actions, none blocked.
         ::signal(SIGPIPE, SIG_DFL);
-        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGINT, options.ignore_interrupts ? SIG_IGN : SIG_DFL);
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -18,6 +18,7 @@ struct ChildOptions {
     enum class Output { pipe, file, closed } output = Output::pipe;
     std::string output_file;  // for Output::file, opened for writing
     bool unprivileged = false;  // run as nobody when the tests run as root
+    bool ignore_interrupts = false;  // start with SIGINT ignored, as "nohup" or "&" do
 };
 
 class Child {
