@@ -1,0 +1,73 @@
+// The transform, and the file work of a run, in a temporary directory.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <complex>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dwvfast.hpp"
+#include "parameters.hpp"
+#include "slip_file.hpp"
+#include "spectrum_file.hpp"
+
+namespace {
+
+// Runs the benchmark with a fresh temporary directory as working directory.
+class InTempDir {
+public:
+    InTempDir() : previous_(std::filesystem::current_path()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "exp-slipv-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        dir_ = pattern;
+        std::filesystem::current_path(dir_);
+    }
+    ~InTempDir() {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+
+private:
+    std::filesystem::path previous_, dir_;
+};
+
+double svwave[exp_slipv::mom];
+std::complex<double> svamp[exp_slipv::mom];
+
+void Dwvfast8192(benchmark::State& state) {
+    std::vector<std::complex<double>> input(8192);
+    std::mt19937_64 random(1);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (auto& v : input) v = {unit(random), 0.0};
+    std::vector<std::complex<double>> a(input.size());
+    for (auto _ : state) {
+        a = input;
+        dwvfast(8192, a.data(), 8192, -1);
+        benchmark::DoNotOptimize(a.data());
+    }
+}
+
+void SlipFile(benchmark::State& state) {
+    InTempDir dir;
+    for (auto _ : state) exp_slipv::write_slip_file(svwave, exp_slipv::tau * exp_slipv::tau);
+}
+
+void BothFiles(benchmark::State& state) {
+    InTempDir dir;
+    const double dom = (exp_slipv::pai + exp_slipv::pai) / (exp_slipv::nt * exp_slipv::dt);
+    for (auto _ : state) {
+        exp_slipv::write_slip_file(svwave, exp_slipv::tau * exp_slipv::tau);
+        exp_slipv::transform_velocity(svwave, svamp, exp_slipv::nt);
+        exp_slipv::write_spectrum_file(svamp, dom, exp_slipv::nt / 2);
+    }
+}
+
+BENCHMARK(Dwvfast8192)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SlipFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BothFiles)->Unit(benchmark::kMillisecond);
+
+}  // namespace
