@@ -1,5 +1,7 @@
 #include "textio/convert.hpp"
 
+#include "textio/decimal.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -37,18 +39,45 @@ void write_non_finite(char* out, double value, int w) {
     std::memcpy(fill(out, ' ', w - length), text, static_cast<std::size_t>(length));
 }
 
+// The fixed field from the exactly rounded integer value * 10^d, written in
+// place; false where that integer cannot be formed exactly in 64 bits.
+bool write_fixed_exactly(char* out, double value, int w, int d) {
+    std::uint64_t scaled = 0;
+    if (!scaled_round(std::fabs(value), d, scaled)) return false;
+    const std::uint64_t unit = power_of_ten_64(d);
+    const std::uint64_t whole = scaled / unit;
+    const bool negative = value < 0 && scaled != 0;  // a value that rounds to zero loses its sign
+    int whole_digits = digit_count(whole);
+    int needed = whole_digits + 1 + d + (negative ? 1 : 0);
+    if (needed > w) {
+        if (whole != 0 || needed != w + 1) {
+            fill(out, '*', w);
+            return true;
+        }
+        whole_digits = 0;  // one character too many: the leading "0" gives way
+        needed = w;
+    }
+    char* p = fill(out, ' ', w - needed);
+    if (negative) *p++ = '-';
+    write_digits(p, whole, whole_digits);
+    p += whole_digits;
+    *p++ = '.';
+    write_digits(p, scaled % unit, d);
+    return true;
+}
+
 }  // namespace
 
 void write_fixed(char* out, double value, int w, int d) {
     if (w <= 0) return;
     if (!std::isfinite(value)) return write_non_finite(out, value, w);
     d = std::max(d, 0);
+    if (d <= max_fast_digits && write_fixed_exactly(out, value, w, d)) return;
+
     bool negative = value < 0;  // negative zero is not negative
     const int converted = std::min(d, max_fixed_decimals);
-
     char text[fixed_digits_room];
-    const auto result = std::to_chars(text, text + sizeof text, std::fabs(value),
-                                      std::chars_format::fixed, converted);
+    const auto result = std::to_chars(text, text + sizeof text, std::fabs(value), std::chars_format::fixed, converted);
     int length = static_cast<int>(result.ptr - text);
     if (converted == 0) text[length++] = '.';  // the point is always shown
     if (negative && std::all_of(text, text + length, [](char c) { return c == '0' || c == '.'; }))
@@ -58,14 +87,12 @@ void write_fixed(char* out, double value, int w, int d) {
     int needed = length + padding_zeros + (negative ? 1 : 0);
     int skip = 0;
     if (needed > w) {
-        // One character too many: the leading "0" of a magnitude below 1 gives way.
-        if (text[0] == '0' && needed == w + 1) {
-            skip = 1;
-            needed = w;
-        } else {
+        if (text[0] != '0' || needed != w + 1) {
             fill(out, '*', w);
             return;
         }
+        skip = 1;  // one character too many: the leading "0" gives way
+        needed = w;
     }
     char* p = fill(out, ' ', w - needed);
     if (negative) *p++ = '-';
@@ -93,8 +120,13 @@ void write_exponent(char* out, double value, int w, int d) {
     const double magnitude = std::fabs(value);
     const int converted = std::min(d, max_exponent_digits);
     int exponent = 0;
+    std::uint64_t digits = 0;
     if (magnitude == 0) {
         p = fill(p, '0', d);
+    } else if (converted <= max_fast_digits && significant_digits(magnitude, converted, digits, exponent)) {
+        write_digits(p, digits, converted);
+        p = fill(p + converted, '0', d - converted);
+        exponent += 1;  // the field shows 0.D1D2...
     } else {
         char text[exponent_digits_room];
         const auto result = std::to_chars(text, text + sizeof text, magnitude,

@@ -21,9 +21,8 @@ void LineBuffer::grow(std::int64_t last) {
     capacity_ = static_cast<int>(capacity);
 }
 
-LineBuffer& line_buffer() {
-    static LineBuffer buffer;
-    return buffer;
+namespace detail {
+LineBuffer line_buffer;
 }
 
 }  // namespace textio

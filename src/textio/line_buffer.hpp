@@ -51,7 +51,11 @@ private:
     int position_ = 0;
 };
 
+namespace detail {
+extern LineBuffer line_buffer;
+}
+
 // The process-wide line buffer.
-LineBuffer& line_buffer();
+inline LineBuffer& line_buffer() { return detail::line_buffer; }
 
 }  // namespace textio

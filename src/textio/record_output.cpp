@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "textio/convert.hpp"
 #include "textio/errors.hpp"
@@ -16,46 +17,81 @@ namespace {
 
 constexpr StatementContexts record_contexts = {"startio", "sfe", "sfe"};
 
+// The steps of a record statement with a given number of values: the walk
+// over the format, made once and replayed for every record.
+struct RecordPlan {
+    struct Step {
+        enum class Kind { fixed, exponent, text, next_record, format_error } kind;
+        int width = 0;
+        int digits = 0;
+        std::string_view text;  // into the parsed format, which outlives the plan
+    };
+    std::vector<Step> steps;
+    std::size_t values = 0;
+    bool built = false;
+};
+
 // Parsed formats by their text: a program uses a handful of formats, each
 // for many records in a row.
 class FormatCache {
 public:
-    const RecordFormat& get(std::string_view text) {
+    struct Entry {
+        bool valid = false;
+        std::string text;
+        RecordFormat format;
+        RecordPlan plan;
+    };
+
+    Entry& get(std::string_view text) {
         for (Entry& entry : entries_)
-            if (entry.valid && entry.text == text) return entry.format;
+            if (entry.valid && entry.text == text) return entry;
         Entry& entry = entries_[next_];
         next_ = (next_ + 1) % entries_.size();
         entry.valid = false;
+        entry.plan.built = false;
         const FormatError error = parse_format(text, entry.format);
         if (error != FormatError::none)
             fatal_error(err_format, error == FormatError::unterminated_text ? "bad string" : "startio");
         entry.text.assign(text);
         entry.valid = true;
-        return entry.format;
+        return entry;
     }
 
 private:
-    struct Entry {
-        bool valid = false;
-        std::string text;
-        RecordFormat format;
-    };
     std::array<Entry, 4> entries_;
     std::size_t next_ = 0;
 };
 
-FormatCache& format_cache() {
-    static FormatCache cache;
-    return cache;
-}
+FormatCache format_cache;
+FormatCache::Entry* current_entry = nullptr;
 
-const RecordFormat* current_format = nullptr;
+using Step = RecordPlan::Step;
 
-void put_field(const FormatItem& field, double value) {
-    if (field.kind == FormatItem::Kind::fixed)
-        put_fixed(value, field.width, field.digits);
-    else
-        put_exponent(value, field.width, field.digits);
+// Walks the format for the given number of values: each value takes the
+// next field, literal texts are written as the walk meets them, and values
+// left at the end of the format go on in a new record from the reversion
+// point.  After the last value the walk writes texts up to the next field.
+void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan) {
+    plan.steps.clear();
+    plan.values = values;
+    plan.built = true;
+    FormatWalk walk(format);
+    const auto text = [&](const std::string& literal) { plan.steps.push_back({Step::Kind::text, 0, 0, literal}); };
+    for (std::size_t i = 0; i < values; ++i) {
+        const FormatItem* field = nullptr;
+        if (walk.next(&field, text) == FormatWalk::Stop::end) {
+            plan.steps.push_back({Step::Kind::next_record, 0, 0, {}});
+            walk.revert();
+            if (walk.next(&field, text) == FormatWalk::Stop::end) {
+                plan.steps.push_back({Step::Kind::format_error, 0, 0, {}});
+                return;
+            }
+        }
+        const Step::Kind kind = field->kind == FormatItem::Kind::fixed ? Step::Kind::fixed : Step::Kind::exponent;
+        plan.steps.push_back({kind, field->width, field->digits, {}});
+    }
+    const FormatItem* unused = nullptr;
+    walk.next(&unused, text);
 }
 
 }  // namespace
@@ -65,7 +101,7 @@ void begin_record(int unit, std::string_view format) {
     StatementState& state = statement_state();
     state.has_last_format = true;
     state.last_format = format;
-    current_format = &format_cache().get(format);
+    current_entry = &format_cache.get(format);
     start_writing(unit, "write start");
 }
 
@@ -93,23 +129,27 @@ void end_record() {
 
 void write_record(int unit, std::string_view format, std::span<const double> values) {
     begin_record(unit, format);
-    FormatWalk walk(*current_format);
-    const auto text = [](const std::string& literal) { put_text(literal); };
-    for (const double value : values) {
-        const FormatItem* field = nullptr;
-        if (walk.next(&field, text) == FormatWalk::Stop::end) {
-            // Values remain at the end of the format: the record ends and the
-            // walk resumes in a new one.
-            emit_line();
-            walk.revert();
-            if (walk.next(&field, text) == FormatWalk::Stop::end) fatal_error(err_format, "startio");
+    RecordPlan& plan = current_entry->plan;
+    if (!plan.built || plan.values != values.size()) build_plan(current_entry->format, values.size(), plan);
+    const double* value = values.data();
+    for (const Step& step : plan.steps) {
+        switch (step.kind) {
+            case Step::Kind::fixed:
+                put_fixed(*value++, step.width, step.digits);
+                break;
+            case Step::Kind::exponent:
+                put_exponent(*value++, step.width, step.digits);
+                break;
+            case Step::Kind::text:
+                put_text(step.text);
+                break;
+            case Step::Kind::next_record:
+                emit_line();
+                break;
+            case Step::Kind::format_error:
+                fatal_error(err_format, "startio");
         }
-        put_field(*field, value);
     }
-    // Literal texts after the last field are written, up to a field that
-    // would need another value.
-    const FormatItem* unused = nullptr;
-    walk.next(&unused, text);
     end_record();
 }
 

@@ -8,9 +8,8 @@
 
 namespace textio {
 
-StatementState& statement_state() {
-    static StatementState state;
-    return state;
+namespace detail {
+StatementState statement_state;
 }
 
 void begin_statement(int unit, const StatementContexts& contexts) {

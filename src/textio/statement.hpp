@@ -16,7 +16,11 @@ struct StatementState {
     const char* direction = "writing"; // "writing" or "reading"
 };
 
-StatementState& statement_state();
+namespace detail {
+extern StatementState statement_state;
+}
+
+inline StatementState& statement_state() { return detail::statement_state; }
 
 // Context words of the checks at the start of a statement.
 struct StatementContexts {

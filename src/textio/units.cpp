@@ -17,10 +17,9 @@ namespace textio {
 
 namespace {
 
-std::array<Unit, unit_count>& table() {
-    static std::array<Unit, unit_count> units;
-    return units;
-}
+std::array<Unit, unit_count> units;
+
+std::array<Unit, unit_count>& table() { return units; }
 
 bool table_ready = false;
 bool close_all_done = false;

@@ -1,0 +1,153 @@
+#include "textio/decimal.hpp"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+namespace textio {
+
+namespace {
+
+// GCC and Clang both provide a 128-bit integer; -Wpedantic only notes it is
+// an extension.
+__extension__ typedef unsigned __int128 u128;
+
+constexpr int max_power = 38;  // 10^38 < 2^127
+
+constexpr std::array<u128, max_power + 1> powers_of_ten = [] {
+    std::array<u128, max_power + 1> table{};
+    u128 value = 1;
+    for (int i = 0; i <= max_power; ++i, value *= 10) table[static_cast<std::size_t>(i)] = value;
+    return table;
+}();
+
+constexpr u128 power_of_ten(int i) { return powers_of_ten[static_cast<std::size_t>(i)]; }
+
+int bit_length(u128 value) {
+    const auto high = static_cast<std::uint64_t>(value >> 64);
+    return high != 0 ? 128 - std::countl_zero(high) : 64 - std::countl_zero(static_cast<std::uint64_t>(value));
+}
+
+// numerator / 2^shift rounded to nearest, ties to even; 1 <= shift <= 127.
+u128 shift_rounded(u128 numerator, int shift) {
+    const u128 quotient = numerator >> shift;
+    const u128 remainder = numerator & ((u128{1} << shift) - 1);
+    const u128 half = u128{1} << (shift - 1);
+    if (remainder > half || (remainder == half && (quotient & 1) != 0)) return quotient + 1;
+    return quotient;
+}
+
+// numerator / denominator rounded to nearest, ties to even.
+u128 divide_rounded(u128 numerator, u128 denominator) {
+    const u128 quotient = numerator / denominator;
+    const u128 remainder = numerator - quotient * denominator;
+    const u128 twice = remainder << 1;  // remainder < denominator < 2^127
+    if (twice > denominator || (twice == denominator && (quotient & 1) != 0)) return quotient + 1;
+    return quotient;
+}
+
+bool fits(u128 value, std::uint64_t& result) {
+    if (value >> 64 != 0) return false;
+    result = static_cast<std::uint64_t>(value);
+    return true;
+}
+
+}  // namespace
+
+bool scaled_round(double magnitude, int power, std::uint64_t& result) {
+    // magnitude = mantissa * 2^exponent exactly.
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = biased - 1075;
+    }
+    if (mantissa == 0) {
+        result = 0;
+        return true;
+    }
+    if (power >= 0) {
+        // mantissa * 10^power < 2^53 * 2^74.
+        if (power > 22) return false;
+        const u128 scaled = mantissa * power_of_ten(power);
+        if (exponent >= 0) {
+            if (exponent >= 64 || bit_length(scaled) + exponent > 64) return false;
+            return fits(scaled << exponent, result);
+        }
+        const int shift = -exponent;
+        // Below half a unit at any shift beyond the scaled value's bits.
+        if (shift > bit_length(scaled)) {
+            result = 0;
+            return true;
+        }
+        return fits(shift_rounded(scaled, shift), result);
+    }
+    if (-power > max_power) return false;
+    const u128 divisor = power_of_ten(-power);
+    if (exponent >= 0) {
+        if (exponent > 127 - 53) return false;
+        return fits(divide_rounded(u128{mantissa} << exponent, divisor), result);
+    }
+    if (bit_length(divisor) - exponent > 127) return false;
+    return fits(divide_rounded(mantissa, divisor << -exponent), result);
+}
+
+bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exponent) {
+    // A first guess from the binary exponent: floor(log10(2) * e2) within one.
+    const int binary_exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
+    if (binary_exponent <= -1023) return false;  // subnormal: left to the general conversion
+    int guess = static_cast<int>((static_cast<std::int64_t>(binary_exponent) * 78913) >> 18);
+    const std::uint64_t low = static_cast<std::uint64_t>(power_of_ten(d - 1));
+    const std::uint64_t high = static_cast<std::uint64_t>(power_of_ten(d));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::uint64_t n = 0;
+        if (!scaled_round(magnitude, d - 1 - guess, n)) return false;
+        if (n < low) {
+            --guess;  // the value lies below 10^guess
+        } else if (n > high) {
+            ++guess;  // the value reaches 10^(guess+1)
+        } else {
+            // A rounding that reaches 10^d carries into the next power of ten.
+            digits = n == high ? low : n;
+            exponent = n == high ? guess + 1 : guess;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::uint64_t power_of_ten_64(int power) { return static_cast<std::uint64_t>(power_of_ten(power)); }
+
+namespace {
+
+// "00" to "99": two digits per division.
+constexpr std::array<char, 200> digit_pairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+}  // namespace
+
+void write_digits(char* out, std::uint64_t value, int count) {
+    char* p = out + count;
+    for (; count >= 2; count -= 2) {
+        p -= 2;
+        std::memcpy(p, &digit_pairs[static_cast<std::size_t>(value % 100 * 2)], 2);
+        value /= 100;
+    }
+    if (count == 1) *--p = static_cast<char>('0' + value % 10);
+}
+
+int digit_count(std::uint64_t value) {
+    int count = 1;
+    while (count < 20 && value >= power_of_ten_64(count)) ++count;
+    return count;
+}
+
+}  // namespace textio
