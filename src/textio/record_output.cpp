@@ -1,6 +1,8 @@
 #include "textio/record_output.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,10 @@ struct RecordPlan {
     std::vector<Step> steps;
     std::size_t values = 0;
     bool built = false;
+    // One record with no reversion: its width is known and it can be
+    // written in one reserved stretch of the line buffer.
+    bool single_record = true;
+    std::int64_t width = 0;
 };
 
 // Parsed formats by their text: a program uses a handful of formats, each
@@ -75,15 +81,19 @@ void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan
     plan.steps.clear();
     plan.values = values;
     plan.built = true;
+    plan.single_record = true;
+    plan.width = 0;
     FormatWalk walk(format);
     const auto text = [&](const std::string& literal) { plan.steps.push_back({Step::Kind::text, 0, 0, literal}); };
     for (std::size_t i = 0; i < values; ++i) {
         const FormatItem* field = nullptr;
         if (walk.next(&field, text) == FormatWalk::Stop::end) {
             plan.steps.push_back({Step::Kind::next_record, 0, 0, {}});
+            plan.single_record = false;
             walk.revert();
             if (walk.next(&field, text) == FormatWalk::Stop::end) {
                 plan.steps.push_back({Step::Kind::format_error, 0, 0, {}});
+                plan.single_record = false;
                 return;
             }
         }
@@ -92,6 +102,34 @@ void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan
     }
     const FormatItem* unused = nullptr;
     walk.next(&unused, text);
+    for (const Step& step : plan.steps)
+        plan.width += step.kind == Step::Kind::text ? static_cast<std::int64_t>(step.text.size()) : std::max(step.width, 0);
+}
+
+// Writes a single-record plan straight into the line buffer.
+void write_single_record(const RecordPlan& plan, const double* value) {
+    LineBuffer& buffer = line_buffer();
+    char* p = buffer.reserve(plan.width);
+    for (const Step& step : plan.steps) {
+        switch (step.kind) {
+            case Step::Kind::fixed:
+                write_fixed(p, *value++, step.width, step.digits);
+                p += std::max(step.width, 0);
+                break;
+            case Step::Kind::exponent:
+                write_exponent(p, *value++, step.width, step.digits);
+                p += std::max(step.width, 0);
+                break;
+            case Step::Kind::text:
+                std::memcpy(p, step.text.data(), step.text.size());
+                p += step.text.size();
+                break;
+            case Step::Kind::next_record:
+            case Step::Kind::format_error:
+                break;  // not in a single-record plan
+        }
+    }
+    buffer.advance(static_cast<int>(plan.width));
 }
 
 }  // namespace
@@ -132,6 +170,11 @@ void write_record(int unit, std::string_view format, std::span<const double> val
     RecordPlan& plan = current_entry->plan;
     if (!plan.built || plan.values != values.size()) build_plan(current_entry->format, values.size(), plan);
     const double* value = values.data();
+    if (plan.single_record) {
+        write_single_record(plan, value);
+        end_record();
+        return;
+    }
     for (const Step& step : plan.steps) {
         switch (step.kind) {
             case Step::Kind::fixed:
