@@ -27,6 +27,17 @@ char* fill(char* out, char c, int count) {
     return out + count;
 }
 
+// Leading blanks of a field of at least 8 characters, without a call: the
+// 8 blanks written at once lie within the field, and whatever follows the
+// real count of blanks is written over them.
+char* blanks(char* out, int w, int count) {
+    if (w >= 8 && count <= 8) {
+        std::memcpy(out, "        ", 8);
+        return out + count;
+    }
+    return fill(out, ' ', count);
+}
+
 // Infinities and NaN never reach a field in this program; when they do, the
 // field shows "Inf", "-Inf" or "NaN" right-aligned, or asterisks if too narrow.
 void write_non_finite(char* out, double value, int w) {
@@ -57,7 +68,7 @@ bool write_fixed_exactly(char* out, double value, int w, int d) {
         whole_digits = 0;  // one character too many: the leading "0" gives way
         needed = w;
     }
-    char* p = fill(out, ' ', w - needed);
+    char* p = blanks(out, w, w - needed);
     if (negative) *p++ = '-';
     write_digits(p, whole, whole_digits);
     p += whole_digits;
@@ -112,7 +123,7 @@ void write_exponent(char* out, double value, int w, int d) {
         return;
     }
     char* p = out;
-    if (room > 0) p = fill(p, ' ', room - 1);
+    if (room > 0) p = blanks(p, w, room - 1);
     if (negative) *p++ = '-';
     if (room > 0) *p++ = '0';
     *p++ = '.';

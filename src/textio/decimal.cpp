@@ -143,6 +143,14 @@ bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exp
     const int binary_exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
     if (binary_exponent <= -1023) return false;  // subnormal: left to the general conversion
     int guess = static_cast<int>((static_cast<std::int64_t>(binary_exponent) * 78913) >> 18);
+    // Usually settled by a comparison with the next power of ten; a wrong
+    // answer here only costs another attempt below.
+    const int next = guess + 1;
+    if (next >= 0 && next <= max_exact_double_power) {
+        if (magnitude >= double_powers[static_cast<std::size_t>(next)]) guess = next;
+    } else if (next < 0 && -next <= max_exact_double_power) {
+        if (magnitude * double_powers[static_cast<std::size_t>(-next)] >= 1.0) guess = next;
+    }
     const std::uint64_t low = static_cast<std::uint64_t>(power_of_ten(d - 1));
     const std::uint64_t high = static_cast<std::uint64_t>(power_of_ten(d));
     for (int attempt = 0; attempt < 3; ++attempt) {

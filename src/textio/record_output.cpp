@@ -121,7 +121,10 @@ void write_single_record(const RecordPlan& plan, const double* value) {
                 p += std::max(step.width, 0);
                 break;
             case Step::Kind::text:
-                std::memcpy(p, step.text.data(), step.text.size());
+                if (step.text.size() == 1)
+                    *p = step.text[0];  // the usual separator, without a call
+                else
+                    std::memcpy(p, step.text.data(), step.text.size());
                 p += step.text.size();
                 break;
             case Step::Kind::next_record:
