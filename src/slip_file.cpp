@@ -13,7 +13,7 @@ namespace {
 
 // F8.4 time, then three times a comma and an F15.7 field; the quote
 // character of the literal is the byte 0x02.
-constexpr const char* slip_format = "(F8.4,3(" "\x02" "," "\x02" ",F15.7))";
+const textio::Format slip_format("(F8.4,3(" "\x02" "," "\x02" ",F15.7))");
 constexpr const char* slip_header = "time(s),velocity,displacement,acceleration";
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace exp_slipv {
 namespace {
 
 // F8.4 frequency, then four times a comma and an E12.4 field.
-constexpr const char* spectrum_format = "(F8.4,4(" "\x02" "," "\x02" ",E12.4))";
+const textio::Format spectrum_format("(F8.4,4(" "\x02" "," "\x02" ",E12.4))");
 constexpr const char* spectrum_header = "freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)";
 
 using Complex = std::complex<double>;

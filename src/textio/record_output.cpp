@@ -28,48 +28,37 @@ struct RecordPlan {
         int digits = 0;
         std::string_view text;  // into the parsed format, which outlives the plan
     };
+    // One field with the literal text before it, for the common plan of a
+    // single record: the record is then written in one stretch of the line
+    // buffer, whose width is known.
+    struct Field {
+        bool exponent = false;
+        int width = 0;
+        int digits = 0;
+        std::size_t text_offset = 0;  // into texts
+        std::size_t text_size = 0;
+    };
+
     std::vector<Step> steps;
     std::size_t values = 0;
     bool built = false;
-    // One record with no reversion: its width is known and it can be
-    // written in one reserved stretch of the line buffer.
     bool single_record = true;
+    std::vector<Field> fields;  // single_record only
+    std::string texts;          // the literal texts of the fields, then the closing text
+    std::size_t closing_offset = 0;
     std::int64_t width = 0;
 };
 
-// Parsed formats by their text: a program uses a handful of formats, each
-// for many records in a row.
-class FormatCache {
-public:
-    struct Entry {
-        bool valid = false;
-        std::string text;
-        RecordFormat format;
-        RecordPlan plan;
-    };
+}  // namespace
 
-    Entry& get(std::string_view text) {
-        for (Entry& entry : entries_)
-            if (entry.valid && entry.text == text) return entry;
-        Entry& entry = entries_[next_];
-        next_ = (next_ + 1) % entries_.size();
-        entry.valid = false;
-        entry.plan.built = false;
-        const FormatError error = parse_format(text, entry.format);
-        if (error != FormatError::none)
-            fatal_error(err_format, error == FormatError::unterminated_text ? "bad string" : "startio");
-        entry.text.assign(text);
-        entry.valid = true;
-        return entry;
-    }
-
-private:
-    std::array<Entry, 4> entries_;
-    std::size_t next_ = 0;
+struct FormatState {
+    std::string text;
+    bool parsed = false;
+    RecordFormat format;
+    RecordPlan plan;
 };
 
-FormatCache format_cache;
-FormatCache::Entry* current_entry = nullptr;
+namespace {
 
 using Step = RecordPlan::Step;
 
@@ -77,12 +66,7 @@ using Step = RecordPlan::Step;
 // next field, literal texts are written as the walk meets them, and values
 // left at the end of the format go on in a new record from the reversion
 // point.  After the last value the walk writes texts up to the next field.
-void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan) {
-    plan.steps.clear();
-    plan.values = values;
-    plan.built = true;
-    plan.single_record = true;
-    plan.width = 0;
+void build_steps(const RecordFormat& format, std::size_t values, RecordPlan& plan) {
     FormatWalk walk(format);
     const auto text = [&](const std::string& literal) { plan.steps.push_back({Step::Kind::text, 0, 0, literal}); };
     for (std::size_t i = 0; i < values; ++i) {
@@ -93,7 +77,6 @@ void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan
             walk.revert();
             if (walk.next(&field, text) == FormatWalk::Stop::end) {
                 plan.steps.push_back({Step::Kind::format_error, 0, 0, {}});
-                plan.single_record = false;
                 return;
             }
         }
@@ -102,49 +85,132 @@ void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan
     }
     const FormatItem* unused = nullptr;
     walk.next(&unused, text);
-    for (const Step& step : plan.steps)
-        plan.width += step.kind == Step::Kind::text ? static_cast<std::int64_t>(step.text.size()) : std::max(step.width, 0);
 }
 
-// Writes a single-record plan straight into the line buffer.
+// The compact form of a single-record plan: each field with its texts.
+void build_fields(RecordPlan& plan) {
+    std::size_t text_start = 0;
+    for (const Step& step : plan.steps) {
+        if (step.kind == Step::Kind::text) {
+            plan.texts.append(step.text);
+            continue;
+        }
+        plan.fields.push_back({step.kind == Step::Kind::exponent, step.width, step.digits, text_start,
+                               plan.texts.size() - text_start});
+        plan.width += static_cast<std::int64_t>(plan.texts.size() - text_start) + std::max(step.width, 0);
+        text_start = plan.texts.size();
+    }
+    plan.closing_offset = text_start;
+    plan.width += static_cast<std::int64_t>(plan.texts.size() - text_start);
+}
+
+void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan) {
+    plan = RecordPlan{};
+    plan.values = values;
+    plan.built = true;
+    build_steps(format, values, plan);
+    if (plan.single_record) build_fields(plan);
+}
+
+void put_bytes(char* p, const char* bytes, std::size_t size) {
+    if (size == 1)
+        *p = *bytes;  // the usual separator, without a call
+    else
+        std::memcpy(p, bytes, size);
+}
+
 void write_single_record(const RecordPlan& plan, const double* value) {
     LineBuffer& buffer = line_buffer();
     char* p = buffer.reserve(plan.width);
+    for (const RecordPlan::Field& field : plan.fields) {
+        put_bytes(p, plan.texts.data() + field.text_offset, field.text_size);
+        p += field.text_size;
+        if (field.exponent)
+            write_exponent(p, *value++, field.width, field.digits);
+        else
+            write_fixed(p, *value++, field.width, field.digits);
+        p += std::max(field.width, 0);
+    }
+    put_bytes(p, plan.texts.data() + plan.closing_offset, plan.texts.size() - plan.closing_offset);
+    buffer.advance(static_cast<int>(plan.width));
+}
+
+void write_steps(const RecordPlan& plan, const double* value) {
     for (const Step& step : plan.steps) {
         switch (step.kind) {
             case Step::Kind::fixed:
-                write_fixed(p, *value++, step.width, step.digits);
-                p += std::max(step.width, 0);
+                put_fixed(*value++, step.width, step.digits);
                 break;
             case Step::Kind::exponent:
-                write_exponent(p, *value++, step.width, step.digits);
-                p += std::max(step.width, 0);
+                put_exponent(*value++, step.width, step.digits);
                 break;
             case Step::Kind::text:
-                if (step.text.size() == 1)
-                    *p = step.text[0];  // the usual separator, without a call
-                else
-                    std::memcpy(p, step.text.data(), step.text.size());
-                p += step.text.size();
+                put_text(step.text);
                 break;
             case Step::Kind::next_record:
+                emit_line();  // the record ends and the walk goes on in a new one
+                break;
             case Step::Kind::format_error:
-                break;  // not in a single-record plan
+                fatal_error(err_format, "startio");
         }
     }
-    buffer.advance(static_cast<int>(plan.width));
+}
+
+// Parsed formats by their text, for statements that give a format as text:
+// a program uses a handful of formats, each for many records in a row.
+class FormatCache {
+public:
+    FormatState& get(std::string_view text) {
+        for (FormatState& entry : entries_)
+            if (entry.parsed && entry.text == text) return entry;
+        FormatState& entry = entries_[next_];
+        next_ = (next_ + 1) % entries_.size();
+        entry = FormatState{};
+        entry.text.assign(text);
+        return entry;
+    }
+
+private:
+    std::array<FormatState, 4> entries_;
+    std::size_t next_ = 0;
+};
+
+FormatCache format_cache;
+FormatState* current_format = nullptr;
+
+void begin_record(int unit, FormatState& format) {
+    begin_statement(unit, record_contexts);
+    StatementState& state = statement_state();
+    state.has_last_format = true;
+    state.last_format = format.text;
+    if (!format.parsed) {
+        const FormatError error = parse_format(format.text, format.format);
+        if (error != FormatError::none)
+            fatal_error(err_format, error == FormatError::unterminated_text ? "bad string" : "startio");
+        format.parsed = true;
+    }
+    current_format = &format;
+    start_writing(unit, "write start");
+}
+
+void write_record(int unit, FormatState& format, std::span<const double> values) {
+    begin_record(unit, format);
+    RecordPlan& plan = format.plan;
+    if (!plan.built || plan.values != values.size()) build_plan(format.format, values.size(), plan);
+    if (plan.single_record)
+        write_single_record(plan, values.data());
+    else
+        write_steps(plan, values.data());
+    end_record();
 }
 
 }  // namespace
 
-void begin_record(int unit, std::string_view format) {
-    begin_statement(unit, record_contexts);
-    StatementState& state = statement_state();
-    state.has_last_format = true;
-    state.last_format = format;
-    current_entry = &format_cache.get(format);
-    start_writing(unit, "write start");
-}
+Format::Format(std::string_view text) : state_(std::make_unique<FormatState>()) { state_->text.assign(text); }
+Format::~Format() = default;
+std::string_view Format::text() const { return state_->text; }
+
+void begin_record(int unit, std::string_view format) { begin_record(unit, format_cache.get(format)); }
 
 void put_fixed(double value, int w, int d) {
     if (w <= 0) return;
@@ -169,34 +235,11 @@ void end_record() {
 }
 
 void write_record(int unit, std::string_view format, std::span<const double> values) {
-    begin_record(unit, format);
-    RecordPlan& plan = current_entry->plan;
-    if (!plan.built || plan.values != values.size()) build_plan(current_entry->format, values.size(), plan);
-    const double* value = values.data();
-    if (plan.single_record) {
-        write_single_record(plan, value);
-        end_record();
-        return;
-    }
-    for (const Step& step : plan.steps) {
-        switch (step.kind) {
-            case Step::Kind::fixed:
-                put_fixed(*value++, step.width, step.digits);
-                break;
-            case Step::Kind::exponent:
-                put_exponent(*value++, step.width, step.digits);
-                break;
-            case Step::Kind::text:
-                put_text(step.text);
-                break;
-            case Step::Kind::next_record:
-                emit_line();
-                break;
-            case Step::Kind::format_error:
-                fatal_error(err_format, "startio");
-        }
-    }
-    end_record();
+    write_record(unit, format_cache.get(format), values);
+}
+
+void write_record(int unit, const Format& format, std::span<const double> values) {
+    write_record(unit, format.state(), values);
 }
 
 }  // namespace textio
