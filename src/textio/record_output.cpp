@@ -115,7 +115,7 @@ void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan
 void put_bytes(char* p, const char* bytes, std::size_t size) {
     if (size == 1)
         *p = *bytes;  // the usual separator, without a call
-    else
+    else if (size > 1)
         std::memcpy(p, bytes, size);
 }
 

@@ -27,8 +27,8 @@ void begin_statement(int unit, const StatementContexts& contexts) {
     line_buffer().clear();
 }
 
-void start_writing(int unit, const char* context) {
-    if (unit_entry(unit).last_was_write != 1 && !switch_to_writing(unit)) fatal_error(err_cannot_write, context);
+void switch_unit_to_writing(int unit, const char* context) {
+    if (!switch_to_writing(unit)) fatal_error(err_cannot_write, context);
 }
 
 void emit_line() {

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "textio/units.hpp"
+
 namespace textio {
 
 inline constexpr std::string_view list_io_format = "list io";
@@ -34,9 +36,13 @@ struct StatementContexts {
 // connects the unit by default if need be and checks that it is formatted.
 void begin_statement(int unit, const StatementContexts& contexts);
 
-// Switches the unit to writing if it is not yet; failure is error 127 with
-// the given context word.
-void start_writing(int unit, const char* context);
+// Switches the unit to writing; failure is error 127 with the context word.
+void switch_unit_to_writing(int unit, const char* context);
+
+// Switches the unit to writing if it is not yet.
+inline void start_writing(int unit, const char* context) {
+    if (unit_entry(unit).last_was_write != 1) switch_unit_to_writing(unit, context);
+}
 
 // Ends the line in the line buffer and hands it, with its line feed, to the
 // current unit's stream.
