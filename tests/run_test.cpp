@@ -261,7 +261,8 @@ struct SignalCase {
 
 TEST(RunSignals, AtThePause) {
     for (const SignalCase& c : {SignalCase{SIGINT, "Interrupt\n", 1}, SignalCase{SIGTERM, "Killed\n", 1},
-                                SignalCase{SIGABRT, "IOT Trap\n", 128 + SIGABRT}}) {
+                                SignalCase{SIGABRT, "IOT Trap\n", 128 + SIGABRT},
+                                SignalCase{SIGFPE, "Floating Exception\n", 128 + SIGFPE}}) {
         TempDir dir;
         ChildOptions options;
         options.cwd = dir.path();
