@@ -20,6 +20,14 @@ Signal ramp(int n) {
     return a;
 }
 
+Signal random_signal(int n, unsigned seed) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    Signal x(static_cast<std::size_t>(n));
+    for (Complex& v : x) v = {unit(random), unit(random)};
+    return x;
+}
+
 TEST(Dwvfast, ShortLengthsAreLeftAlone) {
     Signal a = {{3, 1}, {5, -2}};
     const Signal before = a;
@@ -93,11 +101,8 @@ Signal direct_sum(const Signal& x, int ind) {
 }
 
 TEST(Dwvfast, AgreesWithTheDefiningSum) {
-    std::mt19937_64 random(42);
-    std::uniform_real_distribution<double> unit(-1.0, 1.0);
     const int n = 512;
-    Signal x(n);
-    for (Complex& v : x) v = {unit(random), unit(random)};
+    const Signal x = random_signal(n, 42);
     for (int ind : {-1, 1}) {
         Signal fast = x;
         dwvfast(n, fast.data(), n, ind);
@@ -118,11 +123,8 @@ TEST(Dwvfast, AgreesWithTheDefiningSum) {
 }
 
 TEST(Dwvfast, ForwardThenBackwardGivesNTimesTheInput) {
-    std::mt19937_64 random(7);
-    std::uniform_real_distribution<double> unit(-1.0, 1.0);
     const int n = 8192;
-    Signal x(n);
-    for (Complex& v : x) v = {unit(random), unit(random)};
+    const Signal x = random_signal(n, 7);
     Signal y = x;
     dwvfast(n, y.data(), n, -1);
     dwvfast(n, y.data(), n, 1);

@@ -63,6 +63,17 @@ Outcome run_in(const std::string& dir, ChildOptions options = {}) {
     return {child.out(), child.err(), child.exit_code(), child.signaled()};
 }
 
+// A run whose standard input is a pipe that receives the input and is then closed.
+Outcome run_with_piped_input(const std::string& dir, const std::string& input, ChildOptions options = {}) {
+    options.cwd = dir;
+    options.input = ChildOptions::Input::pipe;
+    Child child(options);
+    child.write_input(input);
+    child.close_input();
+    EXPECT_TRUE(child.wait(timeout_ms)) << "the run did not end";
+    return {child.out(), child.err(), child.exit_code(), child.signaled()};
+}
+
 std::string line(const std::string& file, std::size_t number) {
     std::size_t start = 0;
     for (std::size_t i = 1; i < number; ++i) start = file.find('\n', start) + 1;
@@ -133,14 +144,9 @@ TEST(WholeRun, ThePauseConsumesExactlyOneLine) {
     EXPECT_EQ(run.out, transcript + "next line\nlast line\n");
     EXPECT_EQ(run.status, 0);
 
-    options.input = ChildOptions::Input::pipe;
-    options.cwd = dir.path();
-    Child child(options);
-    child.write_input("typed\nafter\n");
-    child.close_input();
-    ASSERT_TRUE(child.wait(timeout_ms));
-    EXPECT_EQ(child.out(), transcript + "after\n");
-    EXPECT_EQ(child.exit_code(), 0);
+    run = run_with_piped_input(dir.path(), "typed\nafter\n", options);
+    EXPECT_EQ(run.out, transcript + "after\n");
+    EXPECT_EQ(run.status, 0);
 }
 
 TEST(WholeRun, EndOfInputOrAClosedInputEndsThePause) {
@@ -152,13 +158,9 @@ TEST(WholeRun, EndOfInputOrAClosedInputEndsThePause) {
     EXPECT_EQ(closed.status, 0);
 
     // A long line without a line feed, through a pipe.
-    options.input = ChildOptions::Input::pipe;
-    options.cwd = dir.path();
-    Child child(options);
-    child.write_input(std::string(1 << 20, 'k'));
-    child.close_input();
-    ASSERT_TRUE(child.wait(timeout_ms));
-    EXPECT_EQ(child.exit_code(), 0);
+    const Outcome long_line = run_with_piped_input(dir.path(), std::string(1 << 20, 'k'));
+    EXPECT_EQ(long_line.out, transcript);
+    EXPECT_EQ(long_line.status, 0);
 }
 
 TEST(WholeRun, ClosedStandardOutputNeverReachesAFile) {
