@@ -17,7 +17,6 @@ public:
     FormatError parse() {
         format_.items.clear();
         format_.reversion = 0;
-        format_.has_field = false;
         if (!take('(') || !list(1) || !take(')')) return fail();
         skip_blanks();
         if (at_ < text_.size()) return fail();
@@ -83,15 +82,14 @@ private:
         field.kind = (c == 'F' || c == 'f') ? FormatItem::Kind::fixed : FormatItem::Kind::exponent;
         if (!number(field.width)) return false;
         if (take('.') && !number(field.digits)) return false;
-        format_.has_field = true;
         if (!counted) {
             format_.items.push_back(std::move(field));
             return true;
         }
         // A count before a field repeats it, as a group of one would.
-        const int open = open_group(count, true);
+        open_group(count);
         format_.items.push_back(std::move(field));
-        close_group(open);
+        close_group();
         return true;
     }
 
@@ -122,29 +120,25 @@ private:
     bool group(int depth, int count) {
         if (depth >= max_format_depth) return false;
         ++at_;  // "("
-        const int open = open_group(count, false);
         // The walk resumes at the last group directly inside the outer parentheses.
-        if (depth == 1) format_.reversion = open;
+        if (depth == 1) format_.reversion = static_cast<int>(format_.items.size());
+        open_group(count);
         if (!list(depth + 1) || !take(')')) return false;
-        close_group(open);
+        close_group();
         return true;
     }
 
-    int open_group(int count, bool counted_field) {
+    void open_group(int count) {
         FormatItem open;
         open.kind = FormatItem::Kind::group_open;
         open.count = count;
-        open.counted_field = counted_field;
         format_.items.push_back(std::move(open));
-        return static_cast<int>(format_.items.size()) - 1;
     }
 
-    void close_group(int open) {
+    void close_group() {
         FormatItem close;
         close.kind = FormatItem::Kind::group_close;
-        close.partner = open;
         format_.items.push_back(std::move(close));
-        format_.items[static_cast<std::size_t>(open)].partner = static_cast<int>(format_.items.size()) - 1;
     }
 
     std::string_view text_;

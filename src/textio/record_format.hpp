@@ -14,15 +14,12 @@ struct FormatItem {
     int width = 0;     // fields
     int digits = 0;    // fields: decimals (F) or significant digits (E)
     int count = 1;     // group_open: how often the group is walked
-    int partner = -1;  // index of the matching group_open / group_close
-    bool counted_field = false;  // group_open made for a count before a field
     std::string text;  // literal text, quotes resolved
 };
 
 struct RecordFormat {
     std::vector<FormatItem> items;  // without the outer parentheses
     int reversion = 0;              // where the walk resumes when values remain
-    bool has_field = false;
 };
 
 // Groups may nest at most this deep.
