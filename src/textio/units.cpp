@@ -124,10 +124,10 @@ bool cut_at_position(Unit& entry) {
     return ::ftruncate(entry.stream.fd(), entry.stream.position()) == 0;
 }
 
-// Closes one unit during the close-all; failures count only when reporting.
-void close_for_exit(int unit, CloseAll mode) {
+// Writes out, cuts and closes a connected unit; a standard stream is only
+// written out.  Failures count only when reporting.
+void close_connected(int unit, CloseAll mode) {
     Unit& entry = unit_entry(unit);
-    if (!entry.connected()) return;
     const Stream::Waiting waiting =
         mode == CloseAll::signal_handler ? Stream::Waiting::never : Stream::Waiting::allowed;
     const Stream::Status flushed = entry.stream.flush(waiting);
@@ -143,7 +143,7 @@ void close_for_exit(int unit, CloseAll mode) {
     const int close_errno = errno;
     if (!closed && mode == CloseAll::reporting) {
         statement_state().current_unit = unit;
-        disconnect(entry, mode);
+        entry.stream.detach();  // the report still names the file
         fatal_system_error(close_errno, "close");
     }
     disconnect(entry, mode);
@@ -222,27 +222,10 @@ void flush_unit(int unit) {
 void close_unit(int unit) {
     if (statement_state().busy) fatal_error(err_recursion, "I/O recursion");
     Unit& entry = unit_entry(unit);
-    if (!entry.connected()) {
-        entry.at_end = false;
-        entry.name.clear();
-        entry.named = false;
-        return;
-    }
-    if (entry.last_was_write == 1) {
-        flush_unit(unit);
-        if (!cut_at_position(entry)) {
-            statement_state().current_unit = unit;
-            fatal_error(err_endfile, "endfile");
-        }
-    }
-    if (!entry.named) return;  // a standard stream is never closed here
-    if (::close(entry.stream.fd()) != 0) {
-        const int error = errno;
-        statement_state().current_unit = unit;
-        entry.stream.detach();
-        fatal_system_error(error, "close");
-    }
-    disconnect(entry, CloseAll::reporting);
+    if (entry.connected()) return close_connected(unit, CloseAll::reporting);
+    entry.at_end = false;
+    entry.name.clear();
+    entry.named = false;
 }
 
 void close_all(CloseAll mode) {
@@ -250,7 +233,8 @@ void close_all(CloseAll mode) {
     statement_state().busy = false;
     // A report made during this loop runs it again for the units still
     // connected; no unit is closed twice.
-    for (int unit = 0; unit < unit_count; ++unit) close_for_exit(unit, mode);
+    for (int unit = 0; unit < unit_count; ++unit)
+        if (unit_entry(unit).connected()) close_connected(unit, mode);
     close_all_done = true;
 }
 
