@@ -74,6 +74,8 @@ TEST(ListOutput, TheLineBufferGrowsAndIsKept) {
 
 TEST(ListOutputDeathTest, IllegalUnitAndRecursion) {
     EXPECT_EXIT(write_line(100, "x"), testing::ExitedWithCode(2), "^stler: illegal unit number\n");
+    EXPECT_EXIT(write_line(textio::input_unit, "x"), testing::ExitedWithCode(2),
+                "^list output start: can't write file\napparent state: unit 5 \\(unnamed\\)\n");
     EXPECT_EXIT(
         {
             textio::list_begin(textio::output_unit);

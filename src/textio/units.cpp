@@ -175,6 +175,7 @@ bool connect_by_default(int unit) { return connect_file(unit, "fort." + std::to_
 bool switch_to_writing(int unit) {
     Unit& entry = unit_entry(unit);
     if (!(entry.access & may_write)) {
+        if (!entry.named) return false;  // standard input cannot be written
         // Connected for reading only: it must now be opened for update, at
         // the same position.
         const int fd = ::open(entry.name.c_str(), O_RDWR | O_NONBLOCK | open_flags);
