@@ -21,9 +21,6 @@ int kept_argc = 0;
 char** kept_argv = nullptr;
 bool acting_on_stop = false;
 
-// Exit status when a standard descriptor is closed and cannot be replaced.
-constexpr int status_no_descriptor = 2;
-
 // A standard descriptor that is closed at start-up is put on /dev/null, so
 // that no file opened later can take its number and receive console text.
 void guard_standard_descriptors() {
@@ -34,7 +31,7 @@ void guard_standard_descriptors() {
             static const char message[] = "exp-slipv: cannot open /dev/null for a closed standard stream\n";
             ssize_t ignored = ::write(STDERR_FILENO, message, sizeof message - 1);
             (void)ignored;
-            ::_exit(status_no_descriptor);
+            ::_exit(status_fatal_report);
         }
     }
 }
