@@ -188,9 +188,9 @@ constexpr std::array<char, 200> digit_pairs = [] {
 
 void write_digits(char* out, std::uint64_t value, int count) {
     char* p = out + count;
-    // Four digits per division of the 64-bit value, then two pairs from
-    // 32-bit arithmetic.
-    for (; count >= 4; count -= 4) {
+    // Beyond nine digits, four at a time in 64-bit arithmetic, until the
+    // rest fits 32 bits, whose division by a constant is cheaper.
+    for (; count > 9; count -= 4) {
         const auto group = static_cast<std::uint32_t>(value % 10000);
         value /= 10000;
         const std::uint32_t high = group / 100;
@@ -198,13 +198,14 @@ void write_digits(char* out, std::uint64_t value, int count) {
         std::memcpy(p, &digit_pairs[high * 2], 2);
         std::memcpy(p + 2, &digit_pairs[(group - high * 100) * 2], 2);
     }
-    if (count >= 2) {
+    auto rest = static_cast<std::uint32_t>(value);
+    for (; count >= 2; count -= 2) {
+        const std::uint32_t next = rest / 100;
         p -= 2;
-        std::memcpy(p, &digit_pairs[static_cast<std::size_t>(value % 100 * 2)], 2);
-        value /= 100;
-        count -= 2;
+        std::memcpy(p, &digit_pairs[(rest - next * 100) * 2], 2);
+        rest = next;
     }
-    if (count == 1) *--p = static_cast<char>('0' + value % 10);
+    if (count == 1) *--p = static_cast<char>('0' + rest);  // rest < 10, as value < 10^count
 }
 
 int digit_count(std::uint64_t value) {

@@ -22,7 +22,8 @@ inline constexpr int max_fast_digits = 17;
 // 10^power for 0 <= power <= 19.
 std::uint64_t power_of_ten_64(int power);
 
-// Writes the count decimal digits of value, with leading zeros.
+// Writes the count decimal digits of value, with leading zeros; value must
+// be below 10^count.
 void write_digits(char* out, std::uint64_t value, int count);
 
 // The number of decimal digits of value (1 for 0).
