@@ -19,8 +19,6 @@ namespace {
 
 std::array<Unit, unit_count> units;
 
-std::array<Unit, unit_count>& table() { return units; }
-
 bool table_ready = false;
 bool close_all_done = false;
 
@@ -28,7 +26,7 @@ constexpr int open_flags = O_CLOEXEC | O_NOCTTY;
 constexpr mode_t new_file_mode = 0666;  // less the umask
 
 void connect_standard(int unit, int fd, int access, int last_was_write) {
-    Unit& entry = table()[static_cast<std::size_t>(unit)];
+    Unit& entry = units[static_cast<std::size_t>(unit)];
     Stream::Buffering buffering = Stream::Buffering::full;
     if (unit == error_unit) buffering = Stream::Buffering::none;
     // On a terminal each console line is visible as soon as it is written.
@@ -161,7 +159,7 @@ void init_unit_table() {
 
 bool unit_table_ready() { return table_ready; }
 
-Unit& unit_entry(int unit) { return table()[static_cast<std::size_t>(unit)]; }
+Unit& unit_entry(int unit) { return units[static_cast<std::size_t>(unit)]; }
 
 void open_unit(int unit, std::string_view name) {
     if (!table_ready) init_unit_table();
