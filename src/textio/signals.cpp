@@ -10,14 +10,41 @@
 namespace textio {
 
 namespace detail {
+
 volatile std::sig_atomic_t stop_signal = 0;
+volatile std::sig_atomic_t in_safe_section = 0;
+volatile std::sig_atomic_t deferred_signal = 0;
+
+void act_on_deferred_signal() {
+    const int signal_number = deferred_signal;
+    deferred_signal = 0;
+    end_on_abnormal_signal(signal_number);
 }
+
+}  // namespace detail
 
 namespace {
 
 void on_stop_signal(int signal_number) { detail::stop_signal = signal_number; }
 
-void on_abnormal_signal(int signal_number) { end_on_abnormal_signal(signal_number); }
+void on_abnormal_signal(int signal_number, siginfo_t* info, void*) {
+    // A fault raised by the instruction itself cannot wait: returning would
+    // run that instruction again.
+    const bool sent = info == nullptr || info->si_code <= 0;
+    if (sent && detail::in_safe_section != 0) {
+        detail::deferred_signal = signal_number;
+        return;
+    }
+    end_on_abnormal_signal(signal_number);
+}
+
+sigset_t abnormal_signals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGFPE);
+    sigaddset(&set, SIGABRT);
+    return set;
+}
 
 void install(int signal_number, void (*handler)(int), struct sigaction* previous = nullptr) {
     struct sigaction action = {};
@@ -26,6 +53,15 @@ void install(int signal_number, void (*handler)(int), struct sigaction* previous
     // No SA_RESTART: a blocked read or write returns so that the run can act.
     action.sa_flags = 0;
     sigaction(signal_number, &action, previous);
+}
+
+void install_abnormal(int signal_number) {
+    struct sigaction action = {};
+    action.sa_sigaction = on_abnormal_signal;
+    // One abnormal end at a time: the other signal waits and never comes.
+    action.sa_mask = abnormal_signals();
+    action.sa_flags = SA_SIGINFO;
+    sigaction(signal_number, &action, nullptr);
 }
 
 sigset_t stop_signals() {
@@ -39,14 +75,19 @@ sigset_t stop_signals() {
 }  // namespace
 
 void install_signal_reports() {
-    install(SIGFPE, on_abnormal_signal);
-    install(SIGABRT, on_abnormal_signal);
+    install_abnormal(SIGFPE);
+    install_abnormal(SIGABRT);
     struct sigaction previous_interrupt = {};
     install(SIGINT, on_stop_signal, &previous_interrupt);
     // A program started with interrupts ignored keeps ignoring them.
     if (previous_interrupt.sa_handler == SIG_IGN) std::signal(SIGINT, SIG_IGN);
     install(SIGTERM, on_stop_signal);
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+void block_abnormal_signals() {
+    const sigset_t set = abnormal_signals();
+    sigprocmask(SIG_BLOCK, &set, nullptr);
 }
 
 void check_stop_request() {

@@ -4,9 +4,11 @@
 // run acts on it at the next statement, or at once when it is waiting for a
 // descriptor, so that every file then holds exactly the complete records
 // handed over before it.  The floating-point exception and abort signals end
-// the run inside their handler, with async-signal-safe calls only.
+// the run inside their handler, with async-signal-safe calls only; one that
+// arrives inside a SignalSafeSection is acted on when the section ends.
 #pragma once
 
+#include <atomic>
 #include <csignal>
 
 namespace textio {
@@ -17,7 +19,29 @@ void install_signal_reports();
 
 namespace detail {
 extern volatile std::sig_atomic_t stop_signal;
-}
+extern volatile std::sig_atomic_t in_safe_section;
+extern volatile std::sig_atomic_t deferred_signal;
+[[noreturn]] void act_on_deferred_signal();
+}  // namespace detail
+
+// A stretch of code that changes state the abnormal-signal handlers read
+// (the streams' buffers and counts).  Such a signal sent by another process
+// waits until the section ends; the sections do not nest.
+class SignalSafeSection {
+public:
+    SignalSafeSection() {
+        detail::in_safe_section = 1;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+    }
+    ~SignalSafeSection() {
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        detail::in_safe_section = 0;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        if (detail::deferred_signal != 0) detail::act_on_deferred_signal();
+    }
+    SignalSafeSection(const SignalSafeSection&) = delete;
+    SignalSafeSection& operator=(const SignalSafeSection&) = delete;
+};
 
 // The interrupt or termination signal that has arrived, or 0.
 inline int stop_request() { return detail::stop_signal; }
@@ -34,5 +58,9 @@ Wait wait_for(int fd, short events);
 
 // Whether fd is ready for the given events right now.
 bool ready_now(int fd, short events);
+
+// Holds back the floating-point exception and abort signals for the rest of
+// the run (the end that one of them has begun).
+void block_abnormal_signals();
 
 }  // namespace textio

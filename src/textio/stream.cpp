@@ -9,17 +9,20 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "textio/signals.hpp"
 
 namespace textio {
 
 bool Stream::attach(int fd, Buffering buffering, std::size_t buffer_size) {
-    buffer_.reset(new (std::nothrow) char[buffer_size]);
-    if (!buffer_) return false;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffer_size]);
+    if (!buffer) return false;
+    SignalSafeSection section;
+    buffer_ = std::move(buffer);
     capacity_ = buffer_size;
     buffering_ = buffering;
-    used_ = 0;
+    head_ = used_ = 0;
     written_ = 0;
     error_ = 0;
     replace_descriptor(fd);
@@ -27,66 +30,78 @@ bool Stream::attach(int fd, Buffering buffering, std::size_t buffer_size) {
 }
 
 void Stream::detach() {
+    SignalSafeSection section;
     fd_ = -1;
     buffer_.reset();
-    capacity_ = used_ = 0;
+    capacity_ = head_ = used_ = 0;
 }
 
 void Stream::replace_descriptor(int fd) {
-    fd_ = fd;
     struct stat status;
-    regular_ = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    regular_ = fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    fd_ = fd;
+}
+
+void Stream::discard() {
+    SignalSafeSection section;
+    head_ = used_ = 0;
 }
 
 Stream::Status Stream::write(const char* data, std::size_t size) {
-    if (buffering_ == Buffering::none) return write_through(data, size, Waiting::allowed);
+    if (buffering_ == Buffering::none) return write_through(data, size, Waiting::allowed, false);
     if (size > capacity_ - used_) {
         if (Status status = flush(); status != Status::ok) return status;
-        if (size >= capacity_) return write_through(data, size, Waiting::allowed);
+        if (size >= capacity_) return write_through(data, size, Waiting::allowed, false);
     }
     std::memcpy(buffer_.get() + used_, data, size);
-    used_ += size;
+    {
+        SignalSafeSection section;  // the bytes are in place before they count
+        used_ += size;
+    }
     return buffering_ == Buffering::line ? flush() : Status::ok;
 }
 
 Stream::Status Stream::flush(Waiting waiting) {
-    if (used_ == 0) return Status::ok;
-    const std::size_t before = static_cast<std::size_t>(written_);
-    const Status status = write_through(buffer_.get(), used_, waiting);
-    // Whatever was not handed on stays in the buffer, in order.
-    const std::size_t done = static_cast<std::size_t>(written_) - before;
-    if (done < used_) std::memmove(buffer_.get(), buffer_.get() + done, used_ - done);
-    used_ -= done;
+    const Status status = write_through(buffer_.get() + head_, used_ - head_, waiting, true);
+    if (status == Status::ok) {
+        SignalSafeSection section;
+        head_ = used_ = 0;
+    }
+    // Otherwise whatever was not handed on stays in the buffer, in order.
     return status;
 }
 
-Stream::Status Stream::write_through(const char* data, std::size_t size, Waiting waiting) {
+std::size_t Stream::next_chunk(std::size_t size, Waiting waiting) const {
+    if (regular_) return size;
+    // A pipe or terminal can block: wait until it takes data, and then hand
+    // on no more than it takes at once.
+    const bool ready =
+        waiting == Waiting::allowed ? wait_for(fd_, POLLOUT) == Wait::ready : ready_now(fd_, POLLOUT);
+    return ready ? std::min<std::size_t>(size, PIPE_BUF) : 0;
+}
+
+Stream::Status Stream::write_through(const char* data, std::size_t size, Waiting waiting, bool from_buffer) {
     while (size > 0) {
-        std::size_t chunk = size;
-        if (!regular_) {
-            // A pipe or terminal can block: wait until it takes data, and then
-            // hand on no more than it takes at once.
-            const bool ready = waiting == Waiting::allowed ? wait_for(fd_, POLLOUT) == Wait::ready
-                                                           : ready_now(fd_, POLLOUT);
-            if (!ready) return Status::interrupted;
-            chunk = std::min<std::size_t>(size, PIPE_BUF);
-        }
+        const std::size_t chunk = next_chunk(size, waiting);
+        if (chunk == 0) return Status::interrupted;
+        // What the system takes is counted before any handler can look.
+        SignalSafeSection section;
         const ssize_t count = ::write(fd_, data, chunk);
-        if (count < 0) {
-            if (errno == EINTR || errno == EAGAIN) {
-                if (regular_ && stop_request() != 0 && waiting == Waiting::never) return Status::interrupted;
-                continue;
-            }
-            error_ = errno;
-            return Status::failed;
+        if (count > 0) {
+            const auto taken = static_cast<std::size_t>(count);
+            written_ += count;
+            if (from_buffer) head_ += taken;
+            data += taken;
+            size -= taken;
+            continue;
         }
-        if (count == 0) {  // a device that takes nothing would loop for ever
-            error_ = EIO;
-            return Status::failed;
+        if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+            if (regular_ && stop_request() != 0 && waiting == Waiting::never) return Status::interrupted;
+            continue;
         }
-        data += count;
-        size -= static_cast<std::size_t>(count);
-        written_ += count;
+        // A device that takes nothing would loop for ever.
+        error_ = count == 0 ? EIO : errno;
+        return Status::failed;
     }
     return Status::ok;
 }

@@ -1,6 +1,11 @@
 // A buffered output channel on a file descriptor.  Unlike a stdio stream it
 // reports every failed write, never blocks past a stop request, and knows how
 // many bytes it has been handed, which is where a file is cut at its close.
+//
+// The abort and floating-point exception handlers flush and cut the streams
+// themselves, so every change of a stream's bookkeeping is made inside a
+// SignalSafeSection: a handler never sees bytes that the system has taken
+// still counted as waiting in the buffer, which would send them twice.
 #pragma once
 
 #include <cstddef>
@@ -39,23 +44,30 @@ public:
     // A regular file can be cut; pipes, terminals and devices cannot.
     bool regular_file() const { return regular_; }
     // The bytes handed to the stream since it was attached.
-    std::int64_t position() const { return written_ + static_cast<std::int64_t>(used_); }
+    std::int64_t position() const { return written_ + static_cast<std::int64_t>(used_ - head_); }
     // errno of the last failure.
     int error() const { return error_; }
 
     Status write(const char* data, std::size_t size);
     Status flush(Waiting waiting = Waiting::allowed);
     // Drops the bytes not yet handed on (a reader that will never take them).
-    void discard() { used_ = 0; }
+    void discard();
 
 private:
-    Status write_through(const char* data, std::size_t size, Waiting waiting);
+    // Hands size bytes on to the descriptor; from_buffer when they are the
+    // buffer's own, which then leave it as the system takes them.
+    Status write_through(const char* data, std::size_t size, Waiting waiting, bool from_buffer);
+    // Waits, when allowed, until the descriptor takes data; returns how many
+    // of size bytes to hand on in one call, or 0 when it may not wait.
+    std::size_t next_chunk(std::size_t size, Waiting waiting) const;
 
     int fd_ = -1;
     bool regular_ = false;
     Buffering buffering_ = Buffering::full;
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_ = 0;
+    // The buffer holds the bytes [head_, used_) not yet handed on.
+    std::size_t head_ = 0;
     std::size_t used_ = 0;
     std::int64_t written_ = 0;
     int error_ = 0;
