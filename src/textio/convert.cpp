@@ -1,11 +1,13 @@
 #include "textio/convert.hpp"
 
 #include "textio/decimal.hpp"
+#include "textio/short_fields.hpp"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
 namespace textio {
@@ -77,14 +79,9 @@ bool write_fixed_exactly(char* out, double value, int w, int d) {
     return true;
 }
 
-}  // namespace
-
-void write_fixed(char* out, double value, int w, int d) {
-    if (w <= 0) return;
-    if (!std::isfinite(value)) return write_non_finite(out, value, w);
-    d = std::max(d, 0);
-    if (d <= max_fast_digits && write_fixed_exactly(out, value, w, d)) return;
-
+// Any other field through the standard conversion; kept out of line so that
+// its large buffer does not weigh on the common paths.
+[[gnu::noinline]] void write_fixed_general(char* out, double value, int w, int d) {
     bool negative = value < 0;  // negative zero is not negative
     const int converted = std::min(d, max_fixed_decimals);
     char text[fixed_digits_room];
@@ -109,6 +106,21 @@ void write_fixed(char* out, double value, int w, int d) {
     if (negative) *p++ = '-';
     std::memcpy(p, text + skip, static_cast<std::size_t>(length - skip));
     fill(p + length - skip, '0', padding_zeros);
+}
+
+// Every field that the short form does not take.
+[[gnu::noinline]] void write_fixed_other(char* out, double value, int w, int d) {
+    if (w <= 0) return;
+    if (!std::isfinite(value)) return write_non_finite(out, value, w);
+    d = std::max(d, 0);
+    if (d <= max_fast_digits && write_fixed_exactly(out, value, w, d)) return;
+    write_fixed_general(out, value, w, d);
+}
+
+}  // namespace
+
+void write_fixed(char* out, double value, int w, int d) {
+    if (!write_fixed_short(out, value, w, d)) write_fixed_other(out, value, w, d);
 }
 
 void write_exponent(char* out, double value, int w, int d) {

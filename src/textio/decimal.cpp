@@ -52,50 +52,8 @@ bool fits(u128 value, std::uint64_t& result) {
     return true;
 }
 
-constexpr int max_exact_double_power = 22;  // 10^22 is the largest power of ten that is a double
-
-constexpr std::array<double, max_exact_double_power + 1> double_powers = [] {
-    std::array<double, max_exact_double_power + 1> table{};
-    double value = 1;
-    for (int i = 0; i <= max_exact_double_power; ++i, value *= 10) table[static_cast<std::size_t>(i)] = value;
-    return table;
-}();
-
-// round(magnitude * 10^power) through one correctly rounded multiplication
-// or division by an exact power of ten.  The result t is off the true value
-// by at most half an ulp, t * 2^-53: unless t lies within four times that of
-// a halfway point, t rounds as the true value does.  Gives up otherwise, and
-// for t of 2^52 or more, where the integers are no longer all doubles.
-bool scaled_round_quick(double magnitude, int power, std::uint64_t& result) {
-    if (power > max_exact_double_power || power < -max_exact_double_power) return false;
-    const double t = power >= 0 ? magnitude * double_powers[static_cast<std::size_t>(power)]
-                                : magnitude / double_powers[static_cast<std::size_t>(-power)];
-    if (!(t < 0x1p52)) return false;
-    const auto whole = static_cast<std::uint64_t>(t);
-    const double fraction = t - static_cast<double>(whole);  // exact: whole <= t < whole + 1
-    const double margin = t * 0x1p-50;
-    if (fraction < 0.5 - margin) {
-        result = whole;
-        return true;
-    }
-    if (fraction > 0.5 + margin) {
-        result = whole + 1;
-        return true;
-    }
-    return false;
-}
-
-bool scaled_round_exact(double magnitude, int power, std::uint64_t& result);
-
 }  // namespace
 
-bool scaled_round(double magnitude, int power, std::uint64_t& result) {
-    return scaled_round_quick(magnitude, power, result) || scaled_round_exact(magnitude, power, result);
-}
-
-namespace {
-
-// The same in 128-bit integer arithmetic on the exact binary value.
 bool scaled_round_exact(double magnitude, int power, std::uint64_t& result) {
     // magnitude = mantissa * 2^exponent exactly.
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
@@ -135,8 +93,6 @@ bool scaled_round_exact(double magnitude, int power, std::uint64_t& result) {
     if (bit_length(divisor) - exponent > 127) return false;
     return fits(divide_rounded(mantissa, divisor << -exponent), result);
 }
-
-}  // namespace
 
 bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exponent) {
     // A first guess from the binary exponent: floor(log10(2) * e2) within one.
@@ -206,6 +162,19 @@ void write_digits(char* out, std::uint64_t value, int count) {
         rest = next;
     }
     if (count == 1) *--p = static_cast<char>('0' + rest);  // rest < 10, as value < 10^count
+}
+
+std::uint64_t eight_digit_values(std::uint32_t value) {
+    // Two four-digit halves in 32-bit lanes, each split into two two-digit
+    // 16-bit lanes, each of those into two one-digit bytes.  A lane's product
+    // never reaches the next lane: 9999 * 10486 < 2^32 and 99 * 103 < 2^16.
+    // x * 10486 >> 20 is x / 100 for x <= 9999, x * 103 >> 10 is x / 10 for
+    // x <= 99.
+    std::uint64_t lanes = (value / 10000) | (std::uint64_t{value % 10000} << 32);
+    const std::uint64_t hundreds = ((lanes * 10486) >> 20) & 0x0000'007F'0000'007F;
+    lanes = hundreds | ((lanes - hundreds * 100) << 16);
+    const std::uint64_t tens = ((lanes * 103) >> 10) & 0x000F'000F'000F'000F;
+    return tens | ((lanes - tens * 10) << 8);
 }
 
 int digit_count(std::uint64_t value) {

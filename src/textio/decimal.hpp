@@ -3,13 +3,53 @@
 // 128-bit arithmetic would not be exact; the caller then converts otherwise.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace textio {
 
+inline constexpr int max_exact_double_power = 22;  // 10^22 is the largest power of ten that is a double
+
+inline constexpr std::array<double, max_exact_double_power + 1> double_powers = [] {
+    std::array<double, max_exact_double_power + 1> table{};
+    double value = 1;
+    for (int i = 0; i <= max_exact_double_power; ++i, value *= 10) table[static_cast<std::size_t>(i)] = value;
+    return table;
+}();
+
+// round(magnitude * 10^power) through one correctly rounded multiplication
+// or division by an exact power of ten.  The result t is off the true value
+// by at most half an ulp, t * 2^-53: unless t lies within four times that of
+// a halfway point, t rounds as the true value does.  Gives up otherwise, and
+// for t of 2^52 or more, where the integers are no longer all doubles.
+inline bool scaled_round_quick(double magnitude, int power, std::uint64_t& result) {
+    if (power > max_exact_double_power || power < -max_exact_double_power) return false;
+    const double t = power >= 0 ? magnitude * double_powers[static_cast<std::size_t>(power)]
+                                : magnitude / double_powers[static_cast<std::size_t>(-power)];
+    if (!(t < 0x1p52)) return false;
+    const auto whole = static_cast<std::uint64_t>(t);
+    const double fraction = t - static_cast<double>(whole);  // exact: whole <= t < whole + 1
+    const double margin = t * 0x1p-50;
+    if (fraction < 0.5 - margin) {
+        result = whole;
+        return true;
+    }
+    if (fraction > 0.5 + margin) {
+        result = whole + 1;
+        return true;
+    }
+    return false;
+}
+
+// The same in 128-bit integer arithmetic on the exact binary value.
+bool scaled_round_exact(double magnitude, int power, std::uint64_t& result);
+
 // round(magnitude * 10^power), ties to even, judged on the exact double.
 // magnitude must be finite and not negative.
-bool scaled_round(double magnitude, int power, std::uint64_t& result);
+inline bool scaled_round(double magnitude, int power, std::uint64_t& result) {
+    return scaled_round_quick(magnitude, power, result) || scaled_round_exact(magnitude, power, result);
+}
 
 // The d significant digits of a positive magnitude, rounded as above, as an
 // integer in [10^(d-1), 10^d), and the decimal exponent of the first digit
@@ -25,6 +65,11 @@ std::uint64_t power_of_ten_64(int power);
 // Writes the count decimal digits of value, with leading zeros; value must
 // be below 10^count.
 void write_digits(char* out, std::uint64_t value, int count);
+
+// The eight decimal digits of value (below 10^8), leading zeros included,
+// as the bytes of a word: the first digit in the lowest byte, each byte the
+// digit's value 0 to 9.  A handful of multiplications instead of a loop.
+std::uint64_t eight_digit_values(std::uint32_t value);
 
 // The number of decimal digits of value (1 for 0).
 int digit_count(std::uint64_t value);
