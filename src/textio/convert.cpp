@@ -170,8 +170,7 @@ void write_exponent(char* out, double value, int w, int d) {
     if (magnitude_of_exponent <= two_digit_exponent_limit) *p++ = 'E';
     *p++ = exponent < 0 ? '-' : '+';
     if (magnitude_of_exponent > two_digit_exponent_limit) *p++ = static_cast<char>('0' + magnitude_of_exponent / 100);
-    *p++ = static_cast<char>('0' + magnitude_of_exponent / 10 % 10);
-    *p = static_cast<char>('0' + magnitude_of_exponent % 10);
+    write_two_digits(p, static_cast<unsigned>(magnitude_of_exponent % 100));
 }
 
 int write_list_double(char* out, double value) {

@@ -164,6 +164,8 @@ void write_digits(char* out, std::uint64_t value, int count) {
     if (count == 1) *--p = static_cast<char>('0' + rest);  // rest < 10, as value < 10^count
 }
 
+void write_two_digits(char* out, unsigned value) { std::memcpy(out, &digit_pairs[value * 2], 2); }
+
 std::uint64_t eight_digit_values(std::uint32_t value) {
     // Two four-digit halves in 32-bit lanes, each split into two two-digit
     // 16-bit lanes, each of those into two one-digit bytes.  A lane's product

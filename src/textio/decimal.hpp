@@ -66,6 +66,9 @@ std::uint64_t power_of_ten_64(int power);
 // be below 10^count.
 void write_digits(char* out, std::uint64_t value, int count);
 
+// Writes the two decimal digits of value < 100, with a leading zero.
+void write_two_digits(char* out, unsigned value);
+
 // The eight decimal digits of value (below 10^8), leading zeros included,
 // as the bytes of a word: the first digit in the lowest byte, each byte the
 // digit's value 0 to 9.  A handful of multiplications instead of a loop.

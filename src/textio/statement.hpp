@@ -4,6 +4,10 @@
 
 #include <string_view>
 
+#include "textio/errors.hpp"
+#include "textio/line_buffer.hpp"
+#include "textio/run_frame.hpp"
+#include "textio/signals.hpp"
 #include "textio/units.hpp"
 
 namespace textio {
@@ -34,7 +38,20 @@ struct StatementContexts {
 // Starts a statement on a unit: acts on a pending stop request, marks the
 // services busy (error 131 if they already are), checks the unit number,
 // connects the unit by default if need be and checks that it is formatted.
-void begin_statement(int unit, const StatementContexts& contexts);
+inline void begin_statement(int unit, const StatementContexts& contexts) {
+    check_stop_request();
+    StatementState& state = statement_state();
+    if (state.busy) fatal_error(err_recursion, "I/O recursion");
+    state.busy = true;
+    if (!unit_table_ready()) init_unit_table();
+    if (!valid_unit(unit)) fatal_error(err_unit_number, contexts.unit_number);
+    state.current_unit = unit;
+    Unit& entry = unit_entry(unit);
+    if (!entry.connected() && !connect_by_default(unit)) fatal_error(err_not_connected, contexts.not_connected);
+    if (!entry.formatted) fatal_error(err_formatted_not_allowed, contexts.not_formatted);
+    state.direction = "writing";
+    line_buffer().clear();
+}
 
 // Switches the unit to writing; failure is error 127 with the context word.
 void switch_unit_to_writing(int unit, const char* context);
@@ -46,7 +63,12 @@ inline void start_writing(int unit, const char* context) {
 
 // Ends the line in the line buffer and hands it, with its line feed, to the
 // current unit's stream.
-void emit_line();
+inline void emit_line() {
+    LineBuffer& buffer = line_buffer();
+    buffer.put('\n');
+    hand_over(statement_state().current_unit, buffer.data(), static_cast<std::size_t>(buffer.position()));
+    buffer.clear();
+}
 
 // Marks the services idle again.
 void end_statement();
