@@ -76,8 +76,8 @@ void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom) {
         const Complex z = subtract(one, multiply(multiply(Complex{om, 0.0}, im), Complex{tau, 0.0}));
         const Complex examp = reciprocal(multiply(z, z));
         const double ga = modulus(examp);
-        textio::write_record(spectrum_unit, spectrum_format,
-                             {freq, modulus(bin), modulus(bin) * om, ga, ga * om});
+        const double amplitude = modulus(bin);
+        textio::write_record(spectrum_unit, spectrum_format, {freq, amplitude, amplitude * om, ga, ga * om});
     }
     textio::close_unit(spectrum_unit);
 }

@@ -18,28 +18,36 @@ inline constexpr std::array<double, max_exact_double_power + 1> double_powers = 
     return table;
 }();
 
-// round(magnitude * 10^power) through one correctly rounded multiplication
-// or division by an exact power of ten.  The result t is off the true value
-// by at most half an ulp, t * 2^-53: unless t lies within four times that of
-// a halfway point, t rounds as the true value does.  Gives up otherwise, and
-// for t of 2^52 or more, where the integers are no longer all doubles.
+// round(t) for t, the correctly rounded product or quotient of a magnitude
+// and an exact power of ten.  t is off the true value by at most half an
+// ulp, t * 2^-53: unless t lies within four times that of a halfway point,
+// t rounds as the true value does.  Gives up otherwise, and for t of 2^52
+// or more, where the integers are no longer all doubles (also infinities
+// and NaN).
+inline bool round_scaled_quick(double t, std::uint64_t& result) {
+    if (!(t < 0x1p52)) return false;
+    // Signed conversions are the cheaper ones; t < 2^52 fits them.
+    const auto whole = static_cast<std::int64_t>(t);
+    const double fraction = t - static_cast<double>(whole);  // exact: whole <= t < whole + 1
+    const double margin = t * 0x1p-50;
+    if (fraction < 0.5 - margin) {
+        result = static_cast<std::uint64_t>(whole);
+        return true;
+    }
+    if (fraction > 0.5 + margin) {
+        result = static_cast<std::uint64_t>(whole) + 1;
+        return true;
+    }
+    return false;
+}
+
+// round(magnitude * 10^power) through one multiplication or division by an
+// exact power of ten, where that settles it.
 inline bool scaled_round_quick(double magnitude, int power, std::uint64_t& result) {
     if (power > max_exact_double_power || power < -max_exact_double_power) return false;
     const double t = power >= 0 ? magnitude * double_powers[static_cast<std::size_t>(power)]
                                 : magnitude / double_powers[static_cast<std::size_t>(-power)];
-    if (!(t < 0x1p52)) return false;
-    const auto whole = static_cast<std::uint64_t>(t);
-    const double fraction = t - static_cast<double>(whole);  // exact: whole <= t < whole + 1
-    const double margin = t * 0x1p-50;
-    if (fraction < 0.5 - margin) {
-        result = whole;
-        return true;
-    }
-    if (fraction > 0.5 + margin) {
-        result = whole + 1;
-        return true;
-    }
-    return false;
+    return round_scaled_quick(t, result);
 }
 
 // The same in 128-bit integer arithmetic on the exact binary value.

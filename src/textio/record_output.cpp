@@ -33,7 +33,7 @@ struct RecordPlan {
     // buffer, whose width is known.
     struct Field {
         bool exponent = false;
-        int width = 0;
+        int width = 0;  // never negative
         int digits = 0;
         std::size_t text_offset = 0;  // into texts
         std::size_t text_size = 0;
@@ -95,9 +95,11 @@ void build_fields(RecordPlan& plan) {
             plan.texts.append(step.text);
             continue;
         }
-        plan.fields.push_back({step.kind == Step::Kind::exponent, step.width, step.digits, text_start,
-                               plan.texts.size() - text_start});
-        plan.width += static_cast<std::int64_t>(plan.texts.size() - text_start) + std::max(step.width, 0);
+        // A field of no width writes nothing, as one of negative width does.
+        const int width = std::max(step.width, 0);
+        plan.fields.push_back(
+            {step.kind == Step::Kind::exponent, width, step.digits, text_start, plan.texts.size() - text_start});
+        plan.width += static_cast<std::int64_t>(plan.texts.size() - text_start) + width;
         text_start = plan.texts.size();
     }
     plan.closing_offset = text_start;
@@ -129,7 +131,7 @@ void write_single_record(const RecordPlan& plan, const double* value) {
             write_exponent(p, *value++, field.width, field.digits);
         else
             write_fixed(p, *value++, field.width, field.digits);
-        p += std::max(field.width, 0);
+        p += field.width;
     }
     put_bytes(p, plan.texts.data() + plan.closing_offset, plan.texts.size() - plan.closing_offset);
     buffer.advance(static_cast<int>(plan.width));

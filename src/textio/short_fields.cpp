@@ -58,9 +58,10 @@ bool write_fixed_short(char* out, double value, int w, int d) {
     // Only the quick rounding: what it leaves open goes the general way.  It
     // also turns away infinities and NaN.
     std::uint64_t scaled = 0;
-    if (!scaled_round_quick(std::fabs(value), d, scaled) || scaled >= eight_digit_limit) return false;
+    const double t = std::fabs(value) * double_powers[static_cast<std::size_t>(d)];
+    if (!round_scaled_quick(t, scaled) || scaled >= eight_digit_limit) return false;
     const std::uint64_t digits = eight_digit_values(static_cast<std::uint32_t>(scaled));
-    const int leading_zeros = digits == 0 ? word_size : std::countr_zero(digits) / 8;
+    const int leading_zeros = std::countr_zero(digits) / 8;  // 8 for a zero value
     const int whole_digits = std::max(word_size - leading_zeros - d, 1);
     const bool negative = value < 0 && scaled != 0;  // a value that rounds to zero loses its sign
     if (whole_digits + 1 + d + (negative ? 1 : 0) > w) return false;  // asterisks, or the "0" gives way
