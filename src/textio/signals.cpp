@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <cerrno>
+#include <initializer_list>
 
 #include "textio/run_frame.hpp"
 
@@ -38,13 +39,15 @@ void on_abnormal_signal(int signal_number, siginfo_t* info, void*) {
     end_on_abnormal_signal(signal_number);
 }
 
-sigset_t abnormal_signals() {
+sigset_t signal_set(std::initializer_list<int> signals) {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGFPE);
-    sigaddset(&set, SIGABRT);
+    for (int signal_number : signals) sigaddset(&set, signal_number);
     return set;
 }
+
+sigset_t abnormal_signals() { return signal_set({SIGFPE, SIGABRT}); }
+sigset_t stop_signals() { return signal_set({SIGINT, SIGTERM}); }
 
 void install(int signal_number, void (*handler)(int), struct sigaction* previous = nullptr) {
     struct sigaction action = {};
@@ -62,14 +65,6 @@ void install_abnormal(int signal_number) {
     action.sa_mask = abnormal_signals();
     action.sa_flags = SA_SIGINFO;
     sigaction(signal_number, &action, nullptr);
-}
-
-sigset_t stop_signals() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    return set;
 }
 
 }  // namespace
