@@ -173,6 +173,11 @@ TEST(WholeRun, ClosedStandardOutputNeverReachesAFile) {
     EXPECT_TRUE(read_file(dir.file(spectrum_name)) == expected_spectrum());
 }
 
+// Whether text is a prefix of whole, ending at a line end.
+bool whole_lines_of(const std::string& text, const std::string& whole) {
+    return whole.compare(0, text.size(), text) == 0 && (text.empty() || text.back() == '\n');
+}
+
 TEST(WholeRun, FailedWritesAreFatal) {
     {
         TempDir dir;
@@ -195,6 +200,21 @@ TEST(WholeRun, FailedWritesAreFatal) {
                   "lately writing sequential formatted external IO\n");
         // Both files were complete before the console was written out.
         EXPECT_TRUE(read_file(dir.file(spectrum_name)) == expected_spectrum());
+    }
+    {
+        // A file size limit: the system takes part of a record, then
+        // refuses; the file keeps its whole lines only.
+        TempDir dir;
+        ChildOptions options;
+        options.file_size_limit = 100000;
+        const Outcome run = run_in(dir.path(), options);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, report(11, slip_name, "write: File too large", "(F8.4,3(\x02,\x02,F15.7))"));
+        EXPECT_EQ(run.out, transcript_lines(8));
+        const std::string slip = read_file(dir.file(slip_name));
+        EXPECT_GT(slip.size(), 100000u - 57u);
+        EXPECT_TRUE(whole_lines_of(slip, expected_slip()));
+        EXPECT_FALSE(testing_support::file_exists(dir.file("core")));
     }
 }
 
@@ -280,10 +300,6 @@ TEST(RunSignals, AtThePause) {
     }
 }
 
-// Whether text is a prefix of whole, ending at a line end.
-bool whole_lines_of(const std::string& text, const std::string& whole) {
-    return whole.compare(0, text.size(), text) == 0 && (text.empty() || text.back() == '\n');
-}
 
 TEST(RunSignals, AbnormalEndRightAfterTheLastWrite) {
     // The signal sent the moment the prompt arrives often lands as the

@@ -78,6 +78,8 @@ void install_signal_reports() {
     if (previous_interrupt.sa_handler == SIG_IGN) std::signal(SIGINT, SIG_IGN);
     install(SIGTERM, on_stop_signal);
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a file that reaches the size limit: "File too large".
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 void block_abnormal_signals() {

@@ -13,8 +13,9 @@
 
 namespace textio {
 
-// Installs the four signal reports and ignores SIGPIPE, so that a reader that
-// went away is reported as a failed write rather than a silent death.
+// Installs the four signal reports and ignores SIGPIPE and SIGXFSZ, so that a
+// reader that went away or a file that reaches the size limit is reported as
+// a failed write rather than a silent death.
 void install_signal_reports();
 
 namespace detail {

@@ -23,7 +23,7 @@ bool Stream::attach(int fd, Buffering buffering, std::size_t buffer_size) {
     capacity_ = buffer_size;
     buffering_ = buffering;
     head_ = used_ = 0;
-    written_ = 0;
+    written_ = complete_lines_ = 0;
     error_ = 0;
     replace_descriptor(fd);
     return true;
@@ -89,6 +89,13 @@ Stream::Status Stream::write_through(const char* data, std::size_t size, Waiting
         const ssize_t count = ::write(fd_, data, chunk);
         if (count > 0) {
             const auto taken = static_cast<std::size_t>(count);
+            // Lines are short: the last line end lies near the chunk's end.
+            for (std::size_t i = taken; i > 0; --i) {
+                if (data[i - 1] == '\n') {
+                    complete_lines_ = written_ + static_cast<std::int64_t>(i);
+                    break;
+                }
+            }
             written_ += count;
             if (from_buffer) head_ += taken;
             data += taken;

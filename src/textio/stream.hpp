@@ -45,7 +45,10 @@ public:
     bool regular_file() const { return regular_; }
     // The bytes handed to the stream since it was attached.
     std::int64_t position() const { return written_ + static_cast<std::int64_t>(used_ - head_); }
-    // errno of the last failure.
+    // Just after the last line end that the system has taken: where a file
+    // is cut after a failed write, so that it ends with a whole line.
+    std::int64_t complete_lines_position() const { return complete_lines_; }
+    // errno of the last failure, 0 while none.
     int error() const { return error_; }
 
     Status write(const char* data, std::size_t size);
@@ -70,6 +73,7 @@ private:
     std::size_t head_ = 0;
     std::size_t used_ = 0;
     std::int64_t written_ = 0;
+    std::int64_t complete_lines_ = 0;
     int error_ = 0;
 };
 

@@ -113,13 +113,17 @@ void disconnect(Unit& entry, CloseAll mode) {
 }
 
 // Cuts a regular file at the stream's position: what lies beyond it is no
-// part of this run's output.  Returns false on failure.
+// part of this run's output.  After a failed write the system may have taken
+// part of a line; the file then ends with the last whole line.  Returns
+// false on failure.
 bool cut_at_position(Unit& entry) {
     if (!entry.named || !entry.stream.regular_file()) return true;
+    const std::int64_t end =
+        entry.stream.error() != 0 ? entry.stream.complete_lines_position() : entry.stream.position();
     struct stat status;
     if (::fstat(entry.stream.fd(), &status) != 0) return false;
-    if (entry.stream.position() >= status.st_size) return true;
-    return ::ftruncate(entry.stream.fd(), entry.stream.position()) == 0;
+    if (end >= status.st_size) return true;
+    return ::ftruncate(entry.stream.fd(), end) == 0;
 }
 
 // Writes out, cuts and closes a connected unit; a standard stream is only

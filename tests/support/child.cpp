@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,6 +71,11 @@ Child::Child(const ChildOptions& options) {
         if (out >= 0) ::dup2(out, 1); else ::close(1);
         ::dup2(err_pipe[1], 2);
         if (options.unprivileged) drop_privileges();
+        if (options.file_size_limit > 0) {
+            const rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
+                                  static_cast<rlim_t>(options.file_size_limit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) child_fail("setrlimit failed\n");
+        }
         // The program starts as from a shell: default signal actions, none blocked.
         ::signal(SIGPIPE, SIG_DFL);
         ::signal(SIGINT, options.ignore_interrupts ? SIG_IGN : SIG_DFL);

@@ -19,6 +19,7 @@ struct ChildOptions {
     std::string output_file;  // for Output::file, opened for writing
     bool unprivileged = false;  // run as nobody when the tests run as root
     bool ignore_interrupts = false;  // start with SIGINT ignored, as "nohup" or "&" do
+    long file_size_limit = 0;        // bytes a file may hold ("ulimit -f"); 0: no limit
 };
 
 class Child {
