@@ -84,7 +84,8 @@ TEST(FieldConversion, AgreesWithTheCLibraryOnRandomDoubles) {
     std::uniform_real_distribution<double> any_exponent(-322.0, 307.0);
     std::uniform_int_distribution<int> sign(0, 1);
     const int formats[][2] = {{8, 4}, {15, 7}, {12, 4}, {20, 12}, {6, 1},  {30, 17}, {40, 19},
-                              {9, 0}, {10, 2}, {16, 7}, {24, 5}, {8, 1},  {11, 3}, {18, 6}};
+                              {9, 0}, {10, 2}, {16, 7}, {24, 5}, {8, 1},  {11, 3}, {18, 6},
+                              {14, 8}, {9, 4}, {10, 4}, {13, 8}, {25, 8}};
     const int format_count = static_cast<int>(std::size(formats));
     for (int i = 0; i < 200000; ++i) {
         // Mostly values of the files' range, some from the whole range of doubles.

@@ -117,13 +117,8 @@ bool write_fixed_exactly(char* out, double value, int w, int d) {
     write_fixed_general(out, value, w, d);
 }
 
-}  // namespace
-
-void write_fixed(char* out, double value, int w, int d) {
-    if (!write_fixed_short(out, value, w, d)) write_fixed_other(out, value, w, d);
-}
-
-void write_exponent(char* out, double value, int w, int d) {
+// Every field that the short form does not take.
+[[gnu::noinline]] void write_exponent_other(char* out, double value, int w, int d) {
     if (w <= 0) return;
     if (!std::isfinite(value)) return write_non_finite(out, value, w);
     const bool negative = value < 0;
@@ -171,6 +166,16 @@ void write_exponent(char* out, double value, int w, int d) {
     *p++ = exponent < 0 ? '-' : '+';
     if (magnitude_of_exponent > two_digit_exponent_limit) *p++ = static_cast<char>('0' + magnitude_of_exponent / 100);
     write_two_digits(p, static_cast<unsigned>(magnitude_of_exponent % 100));
+}
+
+}  // namespace
+
+void write_fixed(char* out, double value, int w, int d) {
+    if (!write_fixed_short(out, value, w, d)) write_fixed_other(out, value, w, d);
+}
+
+void write_exponent(char* out, double value, int w, int d) {
+    if (!write_exponent_short(out, value, w, d)) write_exponent_other(out, value, w, d);
 }
 
 int write_list_double(char* out, double value) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 namespace textio {
@@ -95,18 +96,9 @@ bool scaled_round_exact(double magnitude, int power, std::uint64_t& result) {
 }
 
 bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exponent) {
-    // A first guess from the binary exponent: floor(log10(2) * e2) within one.
-    const int binary_exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
-    if (binary_exponent <= -1023) return false;  // subnormal: left to the general conversion
-    int guess = static_cast<int>((static_cast<std::int64_t>(binary_exponent) * 78913) >> 18);
-    // Usually settled by a comparison with the next power of ten; a wrong
-    // answer here only costs another attempt below.
-    const int next = guess + 1;
-    if (next >= 0 && next <= max_exact_double_power) {
-        if (magnitude >= double_powers[static_cast<std::size_t>(next)]) guess = next;
-    } else if (next < 0 && -next <= max_exact_double_power) {
-        if (magnitude * double_powers[static_cast<std::size_t>(-next)] >= 1.0) guess = next;
-    }
+    if (!std::isnormal(magnitude)) return false;  // subnormal: left to the general conversion
+    // A wrong guess only costs another attempt below.
+    int guess = decimal_exponent(magnitude);
     const std::uint64_t low = static_cast<std::uint64_t>(power_of_ten(d - 1));
     const std::uint64_t high = static_cast<std::uint64_t>(power_of_ten(d));
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -125,22 +117,6 @@ bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exp
     }
     return false;
 }
-
-std::uint64_t power_of_ten_64(int power) { return static_cast<std::uint64_t>(power_of_ten(power)); }
-
-namespace {
-
-// "00" to "99": two digits per division.
-constexpr std::array<char, 200> digit_pairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
-}  // namespace
 
 void write_digits(char* out, std::uint64_t value, int count) {
     char* p = out + count;
@@ -163,8 +139,6 @@ void write_digits(char* out, std::uint64_t value, int count) {
     }
     if (count == 1) *--p = static_cast<char>('0' + rest);  // rest < 10, as value < 10^count
 }
-
-void write_two_digits(char* out, unsigned value) { std::memcpy(out, &digit_pairs[value * 2], 2); }
 
 std::uint64_t eight_digit_values(std::uint32_t value) {
     // Two four-digit halves in 32-bit lanes, each split into two two-digit

@@ -1,11 +1,15 @@
-// Exact decimal scaling of doubles in integer arithmetic: the fast path of
-// the field conversions.  Each function gives up (returns false) where its
-// 128-bit arithmetic would not be exact; the caller then converts otherwise.
+// Decimal digits of doubles for the field conversions: exact scaling by
+// powers of ten (a quick path in double arithmetic, then 128-bit integer
+// arithmetic), and the digit characters.  Each scaling gives up (returns
+// false) where its arithmetic would not be exact; the caller then converts
+// otherwise.
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace textio {
 
@@ -67,15 +71,48 @@ bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exp
 // The most digits the fast paths handle: every such count fits 64 bits.
 inline constexpr int max_fast_digits = 17;
 
+inline constexpr std::array<std::uint64_t, 20> powers_of_ten_64 = [] {
+    std::array<std::uint64_t, 20> table{};
+    std::uint64_t value = 1;
+    for (std::size_t i = 0; i < table.size(); ++i, value *= 10) table[i] = value;
+    return table;
+}();
+
 // 10^power for 0 <= power <= 19.
-std::uint64_t power_of_ten_64(int power);
+inline std::uint64_t power_of_ten_64(int power) { return powers_of_ten_64[static_cast<std::size_t>(power)]; }
+
+// floor(log10(magnitude)) for a positive normal magnitude, or one more or
+// one less where the comparison with a power of ten that settles it rounds.
+inline int decimal_exponent(double magnitude) {
+    // floor(log10(2) * e2) is the answer or one less; 78913 / 2^18 is
+    // log10(2) to the precision needed for |e2| < 1024.
+    const int binary_exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
+    int guess = static_cast<int>((static_cast<std::int64_t>(binary_exponent) * 78913) >> 18);
+    const int next = guess + 1;
+    if (next >= 0 && next <= max_exact_double_power) {
+        if (magnitude >= double_powers[static_cast<std::size_t>(next)]) guess = next;
+    } else if (next < 0 && -next <= max_exact_double_power) {
+        if (magnitude * double_powers[static_cast<std::size_t>(-next)] >= 1.0) guess = next;
+    }
+    return guess;
+}
 
 // Writes the count decimal digits of value, with leading zeros; value must
 // be below 10^count.
 void write_digits(char* out, std::uint64_t value, int count);
 
+// "00" to "99": two digits per division.
+inline constexpr std::array<char, 200> digit_pairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 // Writes the two decimal digits of value < 100, with a leading zero.
-void write_two_digits(char* out, unsigned value);
+inline void write_two_digits(char* out, unsigned value) { std::memcpy(out, &digit_pairs[value * 2], 2); }
 
 // The eight decimal digits of value (below 10^8), leading zeros included,
 // as the bytes of a word: the first digit in the lowest byte, each byte the

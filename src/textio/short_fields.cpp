@@ -16,6 +16,8 @@ constexpr int min_width = 8;
 constexpr int max_width = 24;
 constexpr int word_size = 8;
 constexpr int max_fixed_decimals = 7;   // leaves at least one whole digit of the eight
+constexpr int max_significant_digits = 8;
+constexpr int exponent_characters = 4;  // "E+dd"
 constexpr std::uint64_t eight_digit_limit = 100'000'000;
 constexpr std::uint64_t zero_characters = 0x3030'3030'3030'3030;   // "00000000"
 constexpr std::uint64_t blank_characters = 0x2020'2020'2020'2020;  // "        "
@@ -76,6 +78,47 @@ bool write_fixed_short(char* out, double value, int w, int d) {
     image.store(point - word_size, keep_last(characters << (8 * d), whole_digits));
     image[point] = '.';
     if (negative) image[point - whole_digits - 1] = '-';
+    image.copy_field(out, w);
+    return true;
+}
+
+bool write_exponent_short(char* out, double value, int w, int d) {
+    if (!little_endian || w < min_width || w > max_width || d < 1 || d > max_significant_digits) return false;
+    const bool negative = value < 0;  // negative zero is not negative
+    // The point, d digits and the exponent, plus the sign; a "0" before the
+    // point when there is room for it.
+    const int room = w - (1 + d + exponent_characters) - (negative ? 1 : 0);
+    if (room < 0) return false;
+
+    const double magnitude = std::fabs(value);
+    std::uint64_t digits = 0;
+    int exponent = 0;  // the field shows 0.D1D2... times 10^exponent
+    if (magnitude != 0) {
+        // Infinities, NaN and subnormal values go the general way.
+        if (!std::isnormal(magnitude)) return false;
+        const int first = decimal_exponent(magnitude);
+        if (!scaled_round_quick(magnitude, d - 1 - first, digits)) return false;
+        const std::uint64_t low = power_of_ten_64(d - 1);
+        const std::uint64_t high = power_of_ten_64(d);
+        if (digits < low || digits > high) return false;  // the guessed exponent was off
+        exponent = first + 1;
+        if (digits == high) {  // the rounding reached the next power of ten
+            digits = low;
+            ++exponent;
+        }
+    }
+    // |exponent| stays below 32 here: the quick rounding scales by 10^22 at most.
+
+    FieldImage image;
+    const int exponent_start = max_width - exponent_characters;
+    image.store(exponent_start - word_size, keep_last(eight_digit_values(static_cast<std::uint32_t>(digits)) + zero_characters, d));
+    int lead = exponent_start - d - 1;
+    image[lead] = '.';
+    if (room > 0) image[--lead] = '0';
+    if (negative) image[--lead] = '-';
+    image[exponent_start] = 'E';
+    image[exponent_start + 1] = exponent < 0 ? '-' : '+';
+    write_two_digits(&image[exponent_start + 2], static_cast<unsigned>(exponent < 0 ? -exponent : exponent));
     image.copy_field(out, w);
     return true;
 }
