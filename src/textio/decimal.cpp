@@ -2,7 +2,6 @@
 
 #include <array>
 #include <bit>
-#include <cmath>
 #include <cstring>
 
 namespace textio {
@@ -93,29 +92,6 @@ bool scaled_round_exact(double magnitude, int power, std::uint64_t& result) {
     }
     if (bit_length(divisor) - exponent > 127) return false;
     return fits(divide_rounded(mantissa, divisor << -exponent), result);
-}
-
-bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exponent) {
-    if (!std::isnormal(magnitude)) return false;  // subnormal: left to the general conversion
-    // A wrong guess only costs another attempt below.
-    int guess = decimal_exponent(magnitude);
-    const std::uint64_t low = static_cast<std::uint64_t>(power_of_ten(d - 1));
-    const std::uint64_t high = static_cast<std::uint64_t>(power_of_ten(d));
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::uint64_t n = 0;
-        if (!scaled_round(magnitude, d - 1 - guess, n)) return false;
-        if (n < low) {
-            --guess;  // the value lies below 10^guess
-        } else if (n > high) {
-            ++guess;  // the value reaches 10^(guess+1)
-        } else {
-            // A rounding that reaches 10^d carries into the next power of ten.
-            digits = n == high ? low : n;
-            exponent = n == high ? guess + 1 : guess;
-            return true;
-        }
-    }
-    return false;
 }
 
 void write_digits(char* out, std::uint64_t value, int count) {

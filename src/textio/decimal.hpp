@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -63,11 +64,6 @@ inline bool scaled_round(double magnitude, int power, std::uint64_t& result) {
     return scaled_round_quick(magnitude, power, result) || scaled_round_exact(magnitude, power, result);
 }
 
-// The d significant digits of a positive magnitude, rounded as above, as an
-// integer in [10^(d-1), 10^d), and the decimal exponent of the first digit
-// (magnitude ~ digits * 10^(exponent - d + 1)).  1 <= d <= 17.
-bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exponent);
-
 // The most digits the fast paths handle: every such count fits 64 bits.
 inline constexpr int max_fast_digits = 17;
 
@@ -95,6 +91,41 @@ inline int decimal_exponent(double magnitude) {
         if (magnitude * double_powers[static_cast<std::size_t>(-next)] >= 1.0) guess = next;
     }
     return guess;
+}
+
+// How significant_digits rounds: quick gives up where the quick rounding
+// cannot settle a value; exact never does within its range.
+enum class Rounding { quick, exact };
+
+// The d significant digits of a positive normal magnitude, rounded as
+// scaled_round does, as an integer in [10^(d-1), 10^d), and the decimal
+// exponent of the first digit (magnitude ~ digits * 10^(exponent - d + 1)).
+// 1 <= d <= 17.  False for zero, subnormal and non-finite values.
+template <Rounding rounding = Rounding::exact>
+inline bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exponent) {
+    if (!std::isnormal(magnitude)) return false;
+    // A wrong guess only costs another attempt below.
+    int guess = decimal_exponent(magnitude);
+    const std::uint64_t low = power_of_ten_64(d - 1);
+    const std::uint64_t high = power_of_ten_64(d);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::uint64_t n = 0;
+        const int power = d - 1 - guess;
+        const bool rounded = rounding == Rounding::quick ? scaled_round_quick(magnitude, power, n)
+                                                         : scaled_round(magnitude, power, n);
+        if (!rounded) return false;
+        if (n < low) {
+            --guess;  // the value lies below 10^guess
+        } else if (n > high) {
+            ++guess;  // the value reaches 10^(guess+1)
+        } else {
+            // A rounding that reaches 10^d carries into the next power of ten.
+            digits = n == high ? low : n;
+            exponent = n == high ? guess + 1 : guess;
+            return true;
+        }
+    }
+    return false;
 }
 
 // Writes the count decimal digits of value, with leading zeros; value must

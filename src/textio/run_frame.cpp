@@ -94,7 +94,7 @@ void act_on_stop_request() {
 }
 
 void end_on_abnormal_signal(int signal_number) {
-    // Called from a section's end the signals are not blocked yet.
+    // Called at a section's end, the signals are not blocked yet.
     block_abnormal_signals();
     unit_entry(output_unit).stream.flush(Stream::Waiting::never);
     write_signal_report(signal_number);

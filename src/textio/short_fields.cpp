@@ -15,7 +15,7 @@ namespace {
 constexpr int min_width = 8;
 constexpr int max_width = 24;
 constexpr int word_size = 8;
-constexpr int max_fixed_decimals = 7;   // leaves at least one whole digit of the eight
+constexpr int max_short_decimals = 7;   // leaves at least one whole digit of the eight
 constexpr int max_significant_digits = 8;
 constexpr int exponent_characters = 4;  // "E+dd"
 constexpr std::uint64_t eight_digit_limit = 100'000'000;
@@ -56,7 +56,7 @@ std::uint64_t keep_last(std::uint64_t word, int kept) {
 }  // namespace
 
 bool write_fixed_short(char* out, double value, int w, int d) {
-    if (!little_endian || w < min_width || w > max_width || d < 1 || d > max_fixed_decimals) return false;
+    if (!little_endian || w < min_width || w > max_width || d < 1 || d > max_short_decimals) return false;
     // Only the quick rounding: what it leaves open goes the general way.  It
     // also turns away infinities and NaN.
     std::uint64_t scaled = 0;
@@ -95,17 +95,8 @@ bool write_exponent_short(char* out, double value, int w, int d) {
     int exponent = 0;  // the field shows 0.D1D2... times 10^exponent
     if (magnitude != 0) {
         // Infinities, NaN and subnormal values go the general way.
-        if (!std::isnormal(magnitude)) return false;
-        const int first = decimal_exponent(magnitude);
-        if (!scaled_round_quick(magnitude, d - 1 - first, digits)) return false;
-        const std::uint64_t low = power_of_ten_64(d - 1);
-        const std::uint64_t high = power_of_ten_64(d);
-        if (digits < low || digits > high) return false;  // the guessed exponent was off
-        exponent = first + 1;
-        if (digits == high) {  // the rounding reached the next power of ten
-            digits = low;
-            ++exponent;
-        }
+        if (!significant_digits<Rounding::quick>(magnitude, d, digits, exponent)) return false;
+        exponent += 1;
     }
     // |exponent| stays below 32 here: the quick rounding scales by 10^22 at most.
 

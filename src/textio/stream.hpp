@@ -45,9 +45,10 @@ public:
     bool regular_file() const { return regular_; }
     // The bytes handed to the stream since it was attached.
     std::int64_t position() const { return written_ + static_cast<std::int64_t>(used_ - head_); }
-    // Just after the last line end that the system has taken: where a file
-    // is cut after a failed write, so that it ends with a whole line.
-    std::int64_t complete_lines_position() const { return complete_lines_; }
+    // Where the file ends when it is closed: at the position, or after a
+    // failed write just after the last line end that the system took, so
+    // that it ends with a whole line.
+    std::int64_t cut_position() const { return error_ != 0 ? complete_lines_ : position(); }
     // errno of the last failure, 0 while none.
     int error() const { return error_; }
 

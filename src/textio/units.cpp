@@ -112,14 +112,11 @@ void disconnect(Unit& entry, CloseAll mode) {
     fatal_system_error(entry.stream.error(), context);
 }
 
-// Cuts a regular file at the stream's position: what lies beyond it is no
-// part of this run's output.  After a failed write the system may have taken
-// part of a line; the file then ends with the last whole line.  Returns
-// false on failure.
+// Cuts a regular file at the stream's cut position: what lies beyond it is
+// no part of this run's output.  Returns false on failure.
 bool cut_at_position(Unit& entry) {
     if (!entry.named || !entry.stream.regular_file()) return true;
-    const std::int64_t end =
-        entry.stream.error() != 0 ? entry.stream.complete_lines_position() : entry.stream.position();
+    const std::int64_t end = entry.stream.cut_position();
     struct stat status;
     if (::fstat(entry.stream.fd(), &status) != 0) return false;
     if (end >= status.st_size) return true;
