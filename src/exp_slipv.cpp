@@ -1,13 +1,14 @@
 #include "exp_slipv.hpp"
 
 #include <complex>
+#include <string>
 
-#include "parameters.hpp"
 #include "slip_file.hpp"
 #include "spectrum_file.hpp"
 #include "textio/list_output.hpp"
 #include "textio/pause.hpp"
 #include "textio/run_frame.hpp"
+#include "working_arrays.hpp"
 
 namespace exp_slipv {
 
@@ -15,50 +16,54 @@ namespace {
 
 using textio::write_line;
 
-// The working arrays: static, zero-filled, indexed from 0 here.
-double svwave[mom];
-std::complex<double> svamp[mom];
-
 }  // namespace
 
-void check_capacity(std::int32_t nfast) {
+std::string output_path(const Parameters& parameters, const char* file_name) {
+    const std::string& dir = parameters.output_dir;
+    if (dir.empty()) return file_name;
+    return dir.back() == '/' ? dir + file_name : dir + "/" + file_name;
+}
+
+void check_capacity(std::int32_t nfast, std::int32_t mom) {
     if (nfast > mom - 1) {
         write_line(console_out, "from Triangle: nfast > MOM !", nfast, mom);
         textio::stop(status_capacity_exceeded);
     }
 }
 
-void run() {
-    const double tau2 = tau * tau;
+void run(const Parameters& p) {
+    const WorkingArrays arrays = allocate_working_arrays(p.nt);
 
     write_line(console_out);
     write_line(console_out, "Slip Velocity Function using Exponential Function");
     write_line(console_out);
-    write_line(console_out, " dt,nt=", dt, nt);
-    write_line(console_out, " Tau(s) =", tau);
+    write_line(console_out, " dt,nt=", p.dt, p.nt);
+    write_line(console_out, " Tau(s) =", p.tau);
     write_line(console_out);
-    write_line(console_out, " Slip functions are stored in Exp_Slip.csv");
-    write_line(console_out, " Fourier spectrum is stored in Exp_Amp.csv");
+    write_line(console_out, " Slip functions are stored in " + output_path(p, slip_file_name));
+    write_line(console_out, " Fourier spectrum is stored in " + output_path(p, spectrum_file_name));
 
-    write_slip_file(svwave, tau2);
+    write_slip_file(arrays.svwave.get(), p);
 
-    const double dur = static_cast<double>(nt) * dt;
+    const double dur = static_cast<double>(p.nt) * p.dt;
     const double dom = (pai + pai) / dur;
-    const std::int32_t nom = nt / 2;
+    const std::int32_t nom = p.nt / 2;
     const double eom = static_cast<double>(nom) * dom;
 
     write_line(console_out);
     write_line(console_out, " DUR,DOM,NOM,EOM=", dur, dom, nom, eom);
     write_line(console_out, " Highest Frequency (hz)=", eom / two_pi_literal);
 
-    const std::int32_t nfast = nt;
-    check_capacity(nfast);
-    transform_velocity(svwave, svamp, nfast);
-    write_spectrum_file(svamp, dom, nom);
+    const std::int32_t nfast = p.nt;
+    check_capacity(nfast, arrays.mom);
+    transform_velocity(arrays.svwave.get(), arrays.svamp.get(), p.nt, nfast, arrays.mom);
+    write_spectrum_file(arrays.svamp.get(), dom, nom, p);
 
-    write_line(console_out);
-    write_line(console_out, "Hit any key to stop");
-    textio::pause_read();
+    if (p.pause) {
+        write_line(console_out);
+        write_line(console_out, "Hit any key to stop");
+        textio::pause_read();
+    }
     textio::stop();
 }
 

@@ -1,19 +1,29 @@
-// The fixed parameters of the run.  Nothing is read from the command line,
-// the environment or a file: every run writes the same two files.
+// The parameters of a run.  Without options a run uses the defaults below
+// and writes the same two files every time; the command line may set the
+// source (tau), the sampling (dt, nt), where the files go and the pause.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace exp_slipv {
 
-inline constexpr double dt = 0.01;          // sampling interval, s
-inline constexpr std::int32_t nt = 8192;    // number of time samples, 2^13
-inline constexpr double tau = 1.0;          // time constant of the slip velocity, s
+inline constexpr double default_dt = 0.01;          // sampling interval, s
+inline constexpr std::int32_t default_nt = 8192;    // number of time samples, 2^13
+inline constexpr double default_tau = 1.0;          // time constant of the slip velocity, s
+
 inline constexpr double pai = 3.141592654;  // the program's value of pi, 10 digits
-inline constexpr std::int32_t mom = 16400;  // capacity of each working array
 inline constexpr std::int32_t ind = -1;     // exponent sign of the transform
 // The printed highest frequency divides by this literal, not by pai + pai.
 inline constexpr double two_pi_literal = 6.283185307;
+
+struct Parameters {
+    double dt = default_dt;
+    std::int32_t nt = default_nt;  // a power of two
+    double tau = default_tau;
+    std::string output_dir;        // empty: the current directory
+    bool pause = true;             // wait for a line of input at the end
+};
 
 // I/O units.
 inline constexpr int console_out = 6;
@@ -22,6 +32,10 @@ inline constexpr int spectrum_unit = 12;
 
 inline constexpr const char* slip_file_name = "Exp_Slip.csv";
 inline constexpr const char* spectrum_file_name = "Exp_Amp.csv";
+
+// The path of a file in the run's output directory, as the user gave it:
+// "out" and "out/" both give "out/Exp_Slip.csv".
+std::string output_path(const Parameters& parameters, const char* file_name);
 
 // Exit status when the capacity guard stops the run.
 inline constexpr int status_capacity_exceeded = 3;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "parameters.hpp"
+#include "column_layout.hpp"
 #include "textio/list_output.hpp"
 #include "textio/record_output.hpp"
 #include "textio/units.hpp"
@@ -11,33 +11,63 @@ namespace exp_slipv {
 
 namespace {
 
-// F8.4 time, then three times a comma and an F15.7 field; the quote
-// character of the literal is the byte 0x02.
-const textio::Format slip_format("(F8.4,3(" "\x02" "," "\x02" ",F15.7))");
+// F8.4 time, then three times a comma and an F15.7 field, unless the run's
+// values need wider columns.
+constexpr Field standard_time_field{false, 8, 4};
+constexpr Field standard_history_field{false, 15, 7};
 constexpr const char* slip_header = "time(s),velocity,displacement,acceleration";
+
+// v(t) = t / (e^(t/tau) tau^2) at t = (i-1) dt, for i = 2 .. nt; v(0) = 0.
+void sample_velocity(double* svwave, const Parameters& p) {
+    const double tau2 = p.tau * p.tau;
+    svwave[0] = 0.0;
+    for (std::int32_t i = 2; i <= p.nt; ++i) {
+        const double t = static_cast<double>(i - 1) * p.dt;
+        svwave[i - 1] = t / (std::exp(t / p.tau) * tau2);
+    }
+}
+
+// Calls record(t, v, slip, acceleration) for every sample in order.  The
+// first carries the exact initial acceleration 1/tau^2; later ones the
+// trapezoidal slip and the backward-difference acceleration.
+template <typename Record>
+void for_each_record(const double* svwave, const Parameters& p, Record&& record) {
+    double svs = 0.0;
+    double sva = 1.0 / p.tau / p.tau;
+    record(0.0, svwave[0], svs, sva);
+    for (std::int32_t i = 2; i <= p.nt; ++i) {
+        const double t = static_cast<double>(i - 1) * p.dt;
+        const double v = svwave[i - 1];
+        const double previous = svwave[i - 2];
+        svs = svs + (v + previous) * p.dt / 2.0;
+        sva = (v - previous) / p.dt;
+        record(t, v, svs, sva);
+    }
+}
 
 }  // namespace
 
-void write_slip_file(double* svwave, double tau2) {
-    textio::open_unit(slip_unit, slip_file_name);
+void write_slip_file(double* svwave, const Parameters& p) {
+    sample_velocity(svwave, p);
+
+    // The columns are laid out for the values they will hold.
+    ColumnExtent time, velocity, slip, acceleration;
+    for_each_record(svwave, p, [&](double t, double v, double svs, double sva) {
+        time.add(t);
+        velocity.add(v);
+        slip.add(svs);
+        acceleration.add(sva);
+    });
+    const Field histories[] = {plan_column(standard_history_field, velocity, 0.0),
+                               plan_column(standard_history_field, slip, 0.0),
+                               plan_column(standard_history_field, acceleration, 0.0)};
+    const textio::Format slip_format(record_format_text(plan_column(standard_time_field, time, p.dt), histories));
+
+    textio::open_unit(slip_unit, output_path(p, slip_file_name));
     textio::write_line(slip_unit, slip_header);
-
-    // The first sample: no slip yet, and the exact initial acceleration 1/tau^2.
-    svwave[0] = 0.0;
-    double svs = 0.0;
-    double sva = 1.0 / tau / tau;
-    textio::write_record(slip_unit, slip_format, {0.0, svwave[0], svs, sva});
-
-    for (std::int32_t i = 2; i <= nt; ++i) {
-        const double t = static_cast<double>(i - 1) * dt;
-        double& v = svwave[i - 1];
-        const double previous = svwave[i - 2];
-        v = t / (std::exp(t / tau) * tau2);
-        // Trapezoidal slip and backward-difference acceleration.
-        svs = svs + (v + previous) * dt / 2.0;
-        sva = (v - previous) / dt;
+    for_each_record(svwave, p, [&](double t, double v, double svs, double sva) {
         textio::write_record(slip_unit, slip_format, {t, v, svs, sva});
-    }
+    });
     textio::close_unit(slip_unit);
 }
 

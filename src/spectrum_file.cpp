@@ -3,8 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "column_layout.hpp"
 #include "dwvfast.hpp"
-#include "parameters.hpp"
 #include "textio/list_output.hpp"
 #include "textio/record_output.hpp"
 #include "textio/units.hpp"
@@ -13,8 +13,10 @@ namespace exp_slipv {
 
 namespace {
 
-// F8.4 frequency, then four times a comma and an E12.4 field.
-const textio::Format spectrum_format("(F8.4,4(" "\x02" "," "\x02" ",E12.4))");
+// F8.4 frequency, unless the run's frequencies need a wider column, then
+// four times a comma and an E12.4 field.
+constexpr Field standard_frequency_field{false, 8, 4};
+constexpr Field amplitude_field{true, 12, 4};
 constexpr const char* spectrum_header = "freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)";
 
 using Complex = std::complex<double>;
@@ -51,29 +53,39 @@ double modulus(Complex z) {
     return big * std::sqrt(1.0 + r * r);
 }
 
+// The angular frequency of bin io, and a frequency in Hz.
+double angular_frequency(std::int32_t io, double dom) { return static_cast<double>(io - 1) * dom; }
+double hertz(double om) { return om / (pai + pai); }
+
 }  // namespace
 
-void transform_velocity(const double* svwave, Complex* svamp, std::int32_t nfast) {
+void transform_velocity(const double* svwave, Complex* svamp, std::int32_t nt, std::int32_t nfast, std::int32_t mom) {
     for (std::int32_t i = 0; i < nt; ++i) svamp[i] = {svwave[i], 0.0};
     for (std::int32_t i = nt; i < nfast; ++i) svamp[i] = {0.0, 0.0};  // zero padding
     dwvfast(nfast, svamp, mom, ind);
 }
 
-void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom) {
-    textio::open_unit(spectrum_unit, spectrum_file_name);
+void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom, const Parameters& p) {
+    ColumnExtent frequencies;
+    if (nom >= 2) frequencies.add(hertz(angular_frequency(nom, dom)));  // they rise with io
+    const Field amplitudes[] = {amplitude_field, amplitude_field, amplitude_field, amplitude_field};
+    const textio::Format spectrum_format(
+        record_format_text(plan_column(standard_frequency_field, frequencies, hertz(angular_frequency(2, dom))), amplitudes));
+
+    textio::open_unit(spectrum_unit, output_path(p, spectrum_file_name));
     textio::write_line(spectrum_unit, spectrum_header);
 
     const Complex im{0.0, 1.0};
     const Complex one{1.0, 0.0};
     for (std::int32_t io = 2; io <= nom; ++io) {
-        const double om = static_cast<double>(io - 1) * dom;
-        const double freq = om / (pai + pai);
+        const double om = angular_frequency(io, dom);
+        const double freq = hertz(om);
         // Conjugated and scaled by dt: the e^(+i omega t) convention of the
         // closed form, and the sum times dt of the continuous transform.
         Complex& bin = svamp[io - 1];
-        bin = multiply(std::conj(bin), Complex{dt, 0.0});
+        bin = multiply(std::conj(bin), Complex{p.dt, 0.0});
         // The closed form 1 / (1 - i omega tau)^2.
-        const Complex z = subtract(one, multiply(multiply(Complex{om, 0.0}, im), Complex{tau, 0.0}));
+        const Complex z = subtract(one, multiply(multiply(Complex{om, 0.0}, im), Complex{p.tau, 0.0}));
         const Complex examp = reciprocal(multiply(z, z));
         const double ga = modulus(examp);
         const double amplitude = modulus(bin);

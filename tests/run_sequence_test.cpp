@@ -19,7 +19,7 @@ TEST(CapacityGuardDeathTest, StopsTheRunAfterItsLine) {
     const auto guard_with_console_in_file = [&](int nfast) {
         const int fd = ::open(console.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(fd, STDOUT_FILENO);
-        exp_slipv::check_capacity(nfast);
+        exp_slipv::check_capacity(nfast, 16400);
         std::exit(0);  // the guard let the run go on
     };
     EXPECT_EXIT(guard_with_console_in_file(16399), testing::ExitedWithCode(0), "");

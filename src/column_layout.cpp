@@ -1,0 +1,100 @@
+#include "column_layout.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "textio/convert.hpp"
+
+namespace exp_slipv {
+
+namespace {
+
+// Wide enough for any fixed text that can still fit max_fixed_width.
+constexpr int probe_width = 64;
+// A double carries no more significant digits than this.
+constexpr int max_exponent_digits = 17;
+// Characters of an Es.d exponent field beside its digits: two blanks (one
+// of them for a sign), "0.", and four for the exponent.
+constexpr int exponent_field_overhead = 8;
+
+// 10^k as the nearest double (strtod rounds correctly).
+double decimal_power(int k) {
+    const std::string text = "1e" + std::to_string(k);
+    return std::strtod(text.c_str(), nullptr);
+}
+
+// Consecutive values `step` apart print differently when the step spans more
+// than one unit of the last digit, 10^unit_exponent; two units leave room for
+// the rounding of the values themselves.
+bool keeps_steps_apart(double step, int unit_exponent) {
+    return step <= 0.0 || step >= 2.0 * decimal_power(unit_exponent);
+}
+
+// The fixed text of a value without its leading blanks; empty if it does
+// not fit probe_width.
+std::string fixed_text(double value, int decimals) {
+    const std::string field = textio::fixed_field(value, probe_width, decimals);
+    if (field.front() == '*') return {};
+    return field.substr(field.find_first_not_of(' '));
+}
+
+int significant_digits(std::string_view text) {
+    const std::size_t first = text.find_first_of("123456789");
+    if (first == std::string_view::npos) return 0;
+    return static_cast<int>(std::count_if(text.begin() + static_cast<std::ptrdiff_t>(first), text.end(),
+                                          [](char c) { return c >= '0' && c <= '9'; }));
+}
+
+// X of the value's exponent field 0.D1...Ds x 10^X: the exponent text is
+// "E+01" for |X| <= 99 and "+100" beyond.
+int field_exponent(double value, int digits) {
+    const std::string field = textio::exponent_field(value, digits + exponent_field_overhead, digits);
+    std::string_view exponent = std::string_view(field).substr(field.size() - 4);
+    if (exponent.front() == 'E') exponent.remove_prefix(1);
+    const int magnitude = std::atoi(std::string(exponent.substr(1)).c_str());
+    return exponent.front() == '-' ? -magnitude : magnitude;
+}
+
+Field exponent_column(const Field& standard, double largest, double step) {
+    int digits = std::max(standard.digits, min_significant_digits);
+    while (digits < max_exponent_digits && !keeps_steps_apart(step, field_exponent(largest, digits) - digits)) ++digits;
+    return {true, digits + exponent_field_overhead, digits};
+}
+
+std::string field_text(const Field& field) {
+    return (field.exponent ? "E" : "F") + std::to_string(field.width) + "." + std::to_string(field.digits);
+}
+
+}  // namespace
+
+Field plan_column(const Field& standard, const ColumnExtent& extent, double step) {
+    const double largest = std::max(extent.largest_positive(), extent.largest_negative());
+    if (standard.exponent || !(largest > 0.0)) return standard;
+    for (int decimals = standard.digits;; ++decimals) {
+        const std::string positive = fixed_text(extent.largest_positive(), decimals);
+        const std::string negative = fixed_text(-extent.largest_negative(), decimals);
+        const std::string& widest_value = extent.largest_positive() >= extent.largest_negative() ? positive : negative;
+        if (positive.empty() || negative.empty()) break;
+        const int width = std::max({standard.width, static_cast<int>(positive.size()), static_cast<int>(negative.size())});
+        if (width > max_fixed_width) break;
+        if (keeps_steps_apart(step, -decimals) && significant_digits(widest_value) >= min_significant_digits)
+            return {false, width, decimals};
+    }
+    return exponent_column(standard, largest, step);
+}
+
+std::string record_format_text(const Field& first, std::span<const Field> rest) {
+    constexpr std::string_view comma = "\x02,\x02";
+    std::string text = "(" + field_text(first);
+    const bool alike = std::all_of(rest.begin(), rest.end(), [&](const Field& f) { return f == rest.front(); });
+    if (!rest.empty() && alike) {
+        text += "," + std::to_string(rest.size()) + "(" + std::string(comma) + "," + field_text(rest.front()) + ")";
+    } else {
+        for (const Field& field : rest) text += "," + std::string(comma) + "," + field_text(field);
+    }
+    return text + ")";
+}
+
+}  // namespace exp_slipv

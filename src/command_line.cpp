@@ -1,0 +1,193 @@
+#include "command_line.hpp"
+
+#include <getopt.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <variant>
+
+#include "option_values.hpp"
+
+#ifndef EXP_SLIPV_VERSION
+#error "EXP_SLIPV_VERSION must be defined by the build"
+#endif
+
+namespace exp_slipv {
+
+namespace {
+
+enum OptionId : int {
+    opt_help = 'h',
+    opt_tau = 256,
+    opt_corner_frequency,
+    opt_rise_time,
+    opt_dt,
+    opt_samples,
+    opt_output_dir,
+    opt_no_pause,
+    opt_version,
+};
+
+const option long_options[] = {
+    {"tau", required_argument, nullptr, opt_tau},
+    {"corner-frequency", required_argument, nullptr, opt_corner_frequency},
+    {"rise-time", required_argument, nullptr, opt_rise_time},
+    {"dt", required_argument, nullptr, opt_dt},
+    {"samples", required_argument, nullptr, opt_samples},
+    {"output-dir", required_argument, nullptr, opt_output_dir},
+    {"no-pause", no_argument, nullptr, opt_no_pause},
+    {"help", no_argument, nullptr, opt_help},
+    {"version", no_argument, nullptr, opt_version},
+    {nullptr, 0, nullptr, 0},
+};
+
+// A leading ':' makes getopt_long tell a missing value (':') from an unknown
+// option ('?'); its own messages are off, since they name argv[0].
+constexpr const char* short_options = ":h";
+
+const option* find_long(int id) {
+    for (const option* o = long_options; o->name != nullptr; ++o)
+        if (o->val == id) return o;
+    return nullptr;
+}
+
+std::string refused(const char* name, std::string_view value, const std::string& reason) {
+    return "invalid value '" + std::string(value) + "' for --" + name + ": " + reason;
+}
+
+std::string unusable_option(int code, char** argv) {
+    // optind has moved past the word that held the option.
+    const std::string_view word = argv[optind - 1];
+    if (optopt != 0) {
+        const option* o = find_long(optopt);
+        if (code == ':') {
+            if (o != nullptr) return "option '--" + std::string(o->name) + "' requires a value";
+            return "option '-" + std::string(1, static_cast<char>(optopt)) + "' requires a value";
+        }
+        if (o != nullptr) return "option '--" + std::string(o->name) + "' takes no value";
+        return "unrecognized option '-" + std::string(1, static_cast<char>(optopt)) + "'";
+    }
+    return "unrecognized option '" + std::string(word.substr(0, word.find('='))) + "'";
+}
+
+std::string directory_problem(const std::string& dir) {
+    struct stat status {};
+    if (::stat(dir.c_str(), &status) != 0) return std::strerror(errno);
+    if (!S_ISDIR(status.st_mode)) return "not a directory";
+    return {};
+}
+
+}  // namespace
+
+CommandLine parse_command_line(int argc, char** argv) {
+    CommandLine line;
+    Parameters& p = line.parameters;
+    const auto fail = [&](std::string error) {
+        line.action = CommandLine::Action::usage_error;
+        line.error = std::move(error);
+        return line;
+    };
+
+    const char* tau_option = nullptr;  // the option that set tau, if any
+    opterr = 0;
+    optind = 0;  // a full reset, also of getopt's internal state
+    for (;;) {
+        const int code = ::getopt_long(argc, argv, short_options, long_options, nullptr);
+        if (code == -1) break;
+        if (code == '?' || code == ':') return fail(unusable_option(code, argv));
+        if (code == opt_help) {
+            line.action = CommandLine::Action::help;
+            return line;
+        }
+        if (code == opt_version) {
+            line.action = CommandLine::Action::version;
+            return line;
+        }
+        const char* name = find_long(code)->name;
+        const std::string_view value = optarg != nullptr ? optarg : "";
+        switch (code) {
+            case opt_tau:
+            case opt_corner_frequency:
+            case opt_rise_time: {
+                if (tau_option != nullptr && std::strcmp(tau_option, name) != 0)
+                    return fail("--" + std::string(name) + "=" + std::string(value) + " cannot be combined with --" +
+                                tau_option + ": give tau one way only");
+                tau_option = name;
+                const Checked<double> tau = code == opt_tau                ? seconds(value)
+                                            : code == opt_corner_frequency ? tau_from_corner_frequency(value)
+                                                                           : tau_from_rise_time(value);
+                if (const Refusal* r = std::get_if<Refusal>(&tau)) return fail(refused(name, value, r->reason));
+                p.tau = std::get<double>(tau);
+                break;
+            }
+            case opt_dt: {
+                const Checked<double> dt = seconds(value);
+                if (const Refusal* r = std::get_if<Refusal>(&dt)) return fail(refused(name, value, r->reason));
+                p.dt = std::get<double>(dt);
+                break;
+            }
+            case opt_samples: {
+                const Checked<std::int32_t> nt = sample_count(value);
+                if (const Refusal* r = std::get_if<Refusal>(&nt)) return fail(refused(name, value, r->reason));
+                p.nt = std::get<std::int32_t>(nt);
+                break;
+            }
+            case opt_output_dir: {
+                if (value.empty()) return fail(refused(name, value, "the value is empty"));
+                p.output_dir = value;
+                if (const std::string problem = directory_problem(p.output_dir); !problem.empty())
+                    return fail(refused(name, value, problem));
+                break;
+            }
+            case opt_no_pause: p.pause = false; break;
+            default: return fail("unexpected option code " + std::to_string(code));
+        }
+    }
+    if (optind < argc) return fail("unexpected operand '" + std::string(argv[optind]) + "'");
+    return line;
+}
+
+std::string usage_error_text(const std::string& error) {
+    return std::string(program_name) + ": " + error + "\nTry '" + program_name + " --help' for more information.\n";
+}
+
+std::string version_text() { return std::string(program_name) + " " EXP_SLIPV_VERSION "\n"; }
+
+std::string help_text() {
+    return R"(Usage: exp-slipv [OPTION]...
+Sample the exponential slip-velocity function v(t) = (t/tau^2) exp(-t/tau),
+derive the slip (trapezoidal rule) and the slip acceleration (backward
+difference) and write the three histories to Exp_Slip.csv; transform the
+velocity and write its sampled and closed-form amplitude spectra, and those
+of the acceleration, to Exp_Amp.csv.  Both files are created or replaced.
+At the end the program waits for one line of input (Enter).
+
+The source (at most one of these three; default tau = 1 s):
+      --tau=SECONDS             time constant tau of v(t)
+      --corner-frequency=HZ     corner frequency fc: tau = 1/(2 pi fc)
+      --rise-time=SECONDS       time at which 95 % of the final slip is reached:
+                                tau = SECONDS / 4.7439 (the root x of
+                                (1 + x) exp(-x) = 0.05)
+Sampling:
+      --dt=SECONDS              sampling interval (default 0.01)
+      --samples=N               number of samples, a power of two from 2 to
+                                16777216 (default 8192)
+Output:
+      --output-dir=DIR          write both files into DIR, which must exist
+                                (default: the current directory)
+      --no-pause                end without waiting for input, for scripts
+  -h, --help                    show this help and end
+      --version                 show the version and end
+
+tau and dt must lie between 1e-9 and 1e9 seconds.  Values are decimal
+numbers such as 0.01, 1e-3 or .5.
+
+Exit status: 0 normal end; 1 interrupt or termination request; 2 fatal I/O
+report; 3 capacity guard; 64 unusable command line; 134, 136 abort or
+floating-point exception report.
+)";
+}
+
+}  // namespace exp_slipv

@@ -1,0 +1,141 @@
+#include "option_values.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+
+namespace exp_slipv {
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// [+-] digits [. [digits]] | [+-] . digits, then [eE [+-] digits]; returns
+// whether the text is exactly such a number.
+bool is_decimal_number(std::string_view text) {
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < text.size() && is_digit(text[i])) ++i;
+        return i - start;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t mantissa_digits = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        mantissa_digits += digits();
+    }
+    if (mantissa_digits == 0) return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == text.size();
+}
+
+// Whether every digit of the mantissa is zero: "0", "-0.000e5".
+bool is_zero_text(std::string_view text) {
+    for (char c : text) {
+        if (c == 'e' || c == 'E') break;
+        if (is_digit(c) && c != '0') return false;
+    }
+    return true;
+}
+
+std::string shortest(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+const std::string range_text = "1e-9 to 1e9 s";
+
+Checked<double> tau_in_range(double tau, const std::string& how) {
+    if (tau >= min_seconds && tau <= max_seconds) return tau;
+    return Refusal{"it gives tau = " + how + " = " + shortest(tau) + " s, outside " + range_text};
+}
+
+}  // namespace
+
+Checked<double> positive_decimal(std::string_view text) {
+    if (text.empty()) return Refusal{"the value is empty"};
+    if (!is_decimal_number(text)) return Refusal{"not a decimal number (such as 0.01, 1e-3 or .5)"};
+    if (text.front() == '-' || is_zero_text(text)) return Refusal{"not positive"};
+    // The syntax admits only decimal numbers, so strtod reads all of it;
+    // the program never sets a locale, so the point is ".".
+    const std::string copy(text);
+    return std::strtod(copy.c_str(), nullptr);  // HUGE_VAL or 0 when out of range
+}
+
+Checked<double> seconds(std::string_view text) {
+    const Checked<double> value = positive_decimal(text);
+    if (const double* v = std::get_if<double>(&value); v != nullptr && !(*v >= min_seconds && *v <= max_seconds))
+        return Refusal{"outside " + range_text};
+    return value;
+}
+
+Checked<double> tau_from_corner_frequency(std::string_view text) {
+    const Checked<double> value = positive_decimal(text);
+    const double* fc = std::get_if<double>(&value);
+    if (fc == nullptr) return value;
+    return tau_in_range(1.0 / (2.0 * std::numbers::pi * *fc), "1/(2 pi fc)");
+}
+
+Checked<double> tau_from_rise_time(std::string_view text) {
+    const Checked<double> value = positive_decimal(text);
+    const double* rise = std::get_if<double>(&value);
+    if (rise == nullptr) return value;
+    return tau_in_range(*rise / rise_time_factor(), "rise time / " + shortest(rise_time_factor()));
+}
+
+Checked<std::int32_t> sample_count(std::string_view text) {
+    if (text.empty()) return Refusal{"the value is empty"};
+    for (char c : text)
+        if (!is_digit(c)) return Refusal{"not a positive whole number"};
+    // Digits beyond the range saturate: only the comparison with it matters.
+    std::uint64_t n = 0;
+    for (char c : text) n = std::min<std::uint64_t>(n * 10 + static_cast<std::uint64_t>(c - '0'), max_samples + 1ull);
+    const std::string range = "outside " + std::to_string(min_samples) + " to " + std::to_string(max_samples) + " (2^24)";
+    if (n < min_samples) return Refusal{range + "; the nearest power of two allowed is " + std::to_string(min_samples)};
+    if (n > max_samples) return Refusal{range + "; the nearest power of two allowed is " + std::to_string(max_samples)};
+    std::uint64_t below = 1;
+    while (below * 2 <= n) below *= 2;
+    if (below != n)
+        return Refusal{"not a power of two; the nearest are " + std::to_string(below) + " and " + std::to_string(below * 2)};
+    return static_cast<std::int32_t>(n);
+}
+
+double rise_time_factor() {
+    // Newton's method on f(x) = (1 + x) e^(-x) - 0.05, which falls and is
+    // convex right of x = 1: from x = 1 the steps rise to the root without
+    // passing it, and stop when rounding leaves nothing to gain.
+    static const double factor = [] {
+        constexpr double fraction_left = 0.05;
+        double x = 1.0;
+        for (int i = 0; i < 100; ++i) {
+            const double next = x + ((1.0 + x) - fraction_left * std::exp(x)) / x;
+            if (!(next > x)) break;
+            x = next;
+        }
+        return x;
+    }();
+    return factor;
+}
+
+double slip_fraction(double t, double tau) {
+    const double x = t / tau;
+    if (x > 0.5) return 1.0 - (1.0 + x) * std::exp(-x);
+    // For small x the difference cancels: its series sum_{k>=2} (-1)^k (k-1) x^k / k!
+    double term = x;  // x^k / k!, starting at k = 1
+    double sum = 0.0;
+    for (int k = 2; k < 30; ++k) {
+        term *= x / k;
+        sum += (k % 2 == 0 ? 1.0 : -1.0) * (k - 1) * term;
+    }
+    return sum;
+}
+
+}  // namespace exp_slipv

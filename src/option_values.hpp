@@ -1,0 +1,50 @@
+// The values of the command-line options, checked: each function returns
+// the value, or a reason that names what is wrong with the text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace exp_slipv {
+
+// Why a value was refused; the text completes "invalid value 'V' for --opt: ".
+struct Refusal {
+    std::string reason;
+};
+
+template <typename T>
+using Checked = std::variant<T, Refusal>;
+
+// The range of tau and dt, in seconds.
+inline constexpr double min_seconds = 1e-9;
+inline constexpr double max_seconds = 1e9;
+
+inline constexpr std::int32_t min_samples = 2;
+inline constexpr std::int32_t max_samples = 16777216;  // 2^24
+
+// A positive decimal number such as 0.01, 1e-3 or .5: no hex forms, no
+// infinity or NaN, nothing after the number.
+Checked<double> positive_decimal(std::string_view text);
+
+// A time in seconds (tau or dt) between min_seconds and max_seconds.
+Checked<double> seconds(std::string_view text);
+
+// tau = 1/(2 pi fc) for a corner frequency fc in Hz.
+Checked<double> tau_from_corner_frequency(std::string_view text);
+
+// tau such that 95 % of the final slip is reached at the given rise time.
+Checked<double> tau_from_rise_time(std::string_view text);
+
+// A power of two from min_samples to max_samples.
+Checked<std::int32_t> sample_count(std::string_view text);
+
+// x of the 95 % rise time T95 = x tau: the root of (1 + x) e^(-x) = 0.05,
+// about 4.7439.
+double rise_time_factor();
+
+// The fraction of the final slip reached at time t: 1 - (1 + t/tau) e^(-t/tau).
+double slip_fraction(double t, double tau);
+
+}  // namespace exp_slipv
