@@ -76,6 +76,11 @@ Child::Child(const ChildOptions& options) {
                                   static_cast<rlim_t>(options.file_size_limit)};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) child_fail("setrlimit failed\n");
         }
+        if (options.address_space_limit > 0) {
+            const rlimit limit = {static_cast<rlim_t>(options.address_space_limit),
+                                  static_cast<rlim_t>(options.address_space_limit)};
+            if (::setrlimit(RLIMIT_AS, &limit) != 0) child_fail("setrlimit failed\n");
+        }
         // The program starts as from a shell: default signal actions, none blocked.
         ::signal(SIGPIPE, SIG_DFL);
         ::signal(SIGINT, options.ignore_interrupts ? SIG_IGN : SIG_DFL);
@@ -176,6 +181,14 @@ bool Child::wait(int timeout_ms) {
 bool Child::exited() const { return reaped_ && WIFEXITED(status_); }
 int Child::exit_code() const { return exited() ? WEXITSTATUS(status_) : -1; }
 bool Child::signaled() const { return reaped_ && WIFSIGNALED(status_); }
+
+Outcome run_to_end(ChildOptions options, int timeout_ms, bool keep_input_open) {
+    if (keep_input_open) options.input = ChildOptions::Input::pipe;
+    Child child(options);
+    if (!keep_input_open) child.close_input();
+    const bool ended = child.wait(timeout_ms);
+    return {child.out(), child.err(), child.exit_code(), child.signaled(), ended};
+}
 
 bool can_run_unprivileged(const std::string& dir) {
     if (!running_as_root()) return true;

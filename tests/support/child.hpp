@@ -20,6 +20,7 @@ struct ChildOptions {
     bool unprivileged = false;  // run as nobody when the tests run as root
     bool ignore_interrupts = false;  // start with SIGINT ignored, as "nohup" or "&" do
     long file_size_limit = 0;        // bytes a file may hold ("ulimit -f"); 0: no limit
+    long address_space_limit = 0;    // bytes of address space ("ulimit -v"); 0: no limit
 };
 
 class Child {
@@ -56,6 +57,19 @@ private:
     std::string out_;
     std::string err_;
 };
+
+// What a run left behind: its output, its report and how it ended.
+struct Outcome {
+    std::string out, err;
+    int status = -1;  // the exit status, or -1 when a signal ended it
+    bool signaled = false;
+    bool ended = false;  // false: it was still running at the timeout and was killed
+};
+
+// Runs the program to its end with its standard input closed after start
+// (or, with keep_input_open, a pipe that stays open, so that a pause would
+// wait until the timeout).
+Outcome run_to_end(ChildOptions options, int timeout_ms, bool keep_input_open = false);
 
 // Whether the unprivileged user can run the program from this directory
 // (it must reach the binary and the directory).

@@ -1,0 +1,167 @@
+// The command line read into parameters, and the values behind the options,
+// checked against values worked out by hand or by an independent method.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "command_line.hpp"
+#include "option_values.hpp"
+#include "support/temp_dir.hpp"
+
+namespace {
+
+using exp_slipv::CommandLine;
+
+CommandLine parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "some/other/name");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return exp_slipv::parse_command_line(static_cast<int>(args.size()), argv.data());
+}
+
+TEST(CommandLine, WithoutOptionsTheRunHasItsDefaults) {
+    const CommandLine line = parse({});
+    ASSERT_EQ(line.action, CommandLine::Action::run);
+    EXPECT_EQ(line.parameters.tau, 1.0);
+    EXPECT_EQ(line.parameters.dt, 0.01);
+    EXPECT_EQ(line.parameters.nt, 8192);
+    EXPECT_EQ(line.parameters.output_dir, "");
+    EXPECT_TRUE(line.parameters.pause);
+}
+
+struct Accepted {
+    std::vector<std::string> args;
+    double tau, dt;
+    int nt;
+    bool pause;
+};
+
+TEST(CommandLine, BothFormsOfAValueAreRead) {
+    const Accepted cases[] = {
+        {{"--tau=0.05", "--dt=0.001"}, 0.05, 0.001, 8192, true},
+        {{"--tau", "0.05", "--dt", "1e-3"}, 0.05, 0.001, 8192, true},
+        {{"--tau=.5", "--samples", "65536", "--no-pause"}, 0.5, 0.01, 65536, false},
+        {{"--samples=2"}, 1.0, 0.01, 2, true},
+        {{"--samples=16777216"}, 1.0, 0.01, 16777216, true},
+        {{"--dt=1e-9", "--tau=1e9"}, 1e9, 1e-9, 8192, true},
+        {{"--tau=+2.5E+0"}, 2.5, 0.01, 8192, true},
+        {{"--tau=1", "--tau=3"}, 3.0, 0.01, 8192, true},  // the same option again: the last counts
+    };
+    for (const Accepted& c : cases) {
+        const CommandLine line = parse(c.args);
+        ASSERT_EQ(line.action, CommandLine::Action::run) << c.args[0] << ": " << line.error;
+        EXPECT_EQ(line.parameters.tau, c.tau) << c.args[0];
+        EXPECT_EQ(line.parameters.dt, c.dt) << c.args[0];
+        EXPECT_EQ(line.parameters.nt, c.nt) << c.args[0];
+        EXPECT_EQ(line.parameters.pause, c.pause) << c.args[0];
+    }
+}
+
+TEST(CommandLine, HelpAndVersionEndTheReading) {
+    EXPECT_EQ(parse({"-h"}).action, CommandLine::Action::help);
+    EXPECT_EQ(parse({"--tau=2", "--help", "--bogus"}).action, CommandLine::Action::help);
+    EXPECT_EQ(parse({"--version"}).action, CommandLine::Action::version);
+    EXPECT_EQ(parse({"--bogus", "--help"}).action, CommandLine::Action::usage_error);
+}
+
+TEST(CommandLine, TheSourceMayBeGivenAsCornerFrequencyOrRiseTime) {
+    // fc = 1/(2 pi tau): fc = 0.5 Hz gives tau = 1/pi s.
+    const CommandLine corner = parse({"--corner-frequency=0.5"});
+    ASSERT_EQ(corner.action, CommandLine::Action::run);
+    EXPECT_DOUBLE_EQ(corner.parameters.tau, 0.31830988618379067);
+    // T95 = x tau with x = 4.7438645183905783758..., worked out with 50-digit
+    // decimal arithmetic: a rise time of 4.7438645183905784 s gives tau = 1 s.
+    const CommandLine rise = parse({"--rise-time=4.7438645183905784"});
+    ASSERT_EQ(rise.action, CommandLine::Action::run);
+    EXPECT_NEAR(rise.parameters.tau, 1.0, 4e-16);
+    EXPECT_NEAR(exp_slipv::rise_time_factor(), 4.7438645183905783758, 1e-15);
+}
+
+TEST(CommandLine, SlipFractionIsTheClosedFormEvenForShortRecords) {
+    // 1 - (1 + x) e^(-x): at x = 10, 1 - 11 e^-10; for small x, x^2/2 - x^3/3 + x^4/8 - x^5/30.
+    EXPECT_NEAR(exp_slipv::slip_fraction(10.0, 1.0), 1.0 - 11.0 * std::exp(-10.0), 1e-15);
+    EXPECT_NEAR(exp_slipv::slip_fraction(2.0, 4.0), 1.0 - 1.5 * std::exp(-0.5), 1e-15);
+    EXPECT_NEAR(exp_slipv::slip_fraction(1e-9, 1.0) / 5e-19, 1.0, 1e-8);
+    EXPECT_NEAR(exp_slipv::slip_fraction(1e-3, 1.0), 5e-7 - 1e-9 / 3 + 1e-12 / 8 - 1e-15 / 30, 1e-21);
+}
+
+struct Refused {
+    std::vector<std::string> args;
+    std::vector<std::string> mentions;  // the message names these
+};
+
+TEST(CommandLine, EveryUnusableCommandLineIsRefusedWithItsReason) {
+    testing_support::TempDir dir;
+    testing_support::write_file(dir.file("plain"), "x");
+    const Refused cases[] = {
+        {{"--bogus"}, {"unrecognized option '--bogus'"}},
+        {{"--bogus=3"}, {"'--bogus'"}},
+        {{"-x"}, {"'-x'"}},
+        {{"operand"}, {"unexpected operand 'operand'"}},
+        {{"--tau=1", "--", "--dt=1"}, {"operand '--dt=1'"}},
+        {{"--tau"}, {"'--tau' requires a value"}},
+        {{"--samples"}, {"'--samples' requires a value"}},
+        {{"--tau="}, {"--tau", "empty"}},
+        {{"--output-dir="}, {"--output-dir", "empty"}},
+        {{"--samples="}, {"--samples", "empty"}},
+        {{"--no-pause=yes"}, {"'--no-pause' takes no value"}},
+        {{"--tau=abc"}, {"'abc'", "--tau", "not a decimal number"}},
+        {{"--dt=0.01s"}, {"'0.01s'", "--dt", "not a decimal number"}},
+        {{"--tau=nan"}, {"'nan'", "not a decimal number"}},
+        {{"--tau=inf"}, {"'inf'", "not a decimal number"}},
+        {{"--tau=infinity"}, {"'infinity'", "not a decimal number"}},
+        {{"--dt=0x1p-7"}, {"'0x1p-7'", "not a decimal number"}},
+        {{"--dt=0x10"}, {"'0x10'", "not a decimal number"}},
+        {{"--tau=1e"}, {"'1e'", "not a decimal number"}},
+        {{"--tau=."}, {"'.'", "not a decimal number"}},
+        {{"--tau= 1"}, {"' 1'", "not a decimal number"}},
+        {{"--tau=1,5"}, {"'1,5'", "not a decimal number"}},
+        {{"--tau=0"}, {"'0'", "--tau", "not positive"}},
+        {{"--dt=-0.01"}, {"'-0.01'", "--dt", "not positive"}},
+        {{"--dt=-0"}, {"'-0'", "not positive"}},
+        {{"--tau=0.000e5"}, {"'0.000e5'", "not positive"}},
+        {{"--tau=1e999"}, {"'1e999'", "outside 1e-9 to 1e9 s"}},
+        {{"--tau=1e-999"}, {"'1e-999'", "outside 1e-9 to 1e9 s"}},
+        {{"--dt=2e9"}, {"'2e9'", "--dt", "outside"}},
+        {{"--dt=9.9e-10"}, {"'9.9e-10'", "--dt", "outside"}},
+        {{"--corner-frequency=1e-12"}, {"'1e-12'", "--corner-frequency", "tau", "outside"}},
+        {{"--corner-frequency=1e999"}, {"'1e999'", "--corner-frequency", "outside"}},
+        {{"--corner-frequency=0"}, {"--corner-frequency", "not positive"}},
+        {{"--rise-time=1e-12"}, {"'1e-12'", "--rise-time", "tau", "outside"}},
+        {{"--rise-time=1e10"}, {"'1e10'", "--rise-time", "outside"}},
+        {{"--samples=1000"}, {"'1000'", "--samples", "not a power of two", "512 and 1024"}},
+        {{"--samples=3"}, {"'3'", "2 and 4"}},
+        {{"--samples=16777215"}, {"8388608 and 16777216"}},
+        {{"--samples=1"}, {"'1'", "outside 2 to 16777216", "is 2"}},
+        {{"--samples=0"}, {"'0'", "outside", "is 2"}},
+        {{"--samples=33554432"}, {"'33554432'", "outside", "is 16777216"}},
+        {{"--samples=99999999999999999999999"}, {"outside", "is 16777216"}},
+        {{"--samples=8192.0"}, {"'8192.0'", "not a positive whole number"}},
+        {{"--samples=-8"}, {"'-8'", "not a positive whole number"}},
+        {{"--samples=1e3"}, {"'1e3'", "not a positive whole number"}},
+        {{"--tau=1", "--rise-time=2"}, {"--rise-time=2", "--tau", "one way"}},
+        {{"--corner-frequency=1", "--tau=2"}, {"--tau=2", "--corner-frequency"}},
+        {{"--rise-time=1", "--corner-frequency=2"}, {"--corner-frequency=2", "--rise-time"}},
+        {{"--output-dir=" + dir.file("missing")}, {"'" + dir.file("missing") + "'", "--output-dir", "No such file"}},
+        {{"--output-dir", dir.file("plain")}, {"'" + dir.file("plain") + "'", "not a directory"}},
+        {{"--output-dir=" + dir.file("plain") + "/sub"}, {"--output-dir", "Not a directory"}},
+    };
+    for (const Refused& c : cases) {
+        const CommandLine line = parse(c.args);
+        std::string shown;
+        for (const std::string& a : c.args) shown += a + " ";
+        ASSERT_EQ(line.action, CommandLine::Action::usage_error) << shown;
+        for (const std::string& m : c.mentions) EXPECT_NE(line.error.find(m), std::string::npos) << shown << "-> " << line.error;
+        EXPECT_EQ(line.error.find('\n'), std::string::npos) << shown;
+    }
+}
+
+TEST(CommandLine, UsageErrorsNameTheProgramAndTheHelp) {
+    EXPECT_EQ(exp_slipv::usage_error_text("unexpected operand 'x'"),
+              "exp-slipv: unexpected operand 'x'\nTry 'exp-slipv --help' for more information.\n");
+}
+
+}  // namespace
