@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Draws the files of an exp-slipv run:
-#   Exp_Slip.png  velocity, slip and acceleration over the first 10 seconds
-#   Exp_Amp.png   sampled and closed-form amplitude spectra, log-log
+# Draws the files of an exp-slipv run, whatever its tau, dt and samples:
+#   Exp_Slip.png  velocity, slip and acceleration over the first 10 tau
+#   Exp_Amp.png   sampled and closed-form amplitude spectra, log-log, up to
+#                 the Nyquist frequency
 # Usage: plot/plot.sh [DIR]   (DIR holds Exp_Slip.csv and Exp_Amp.csv; default .)
 # Needs gnuplot (Debian: apt-get install gnuplot-nox).
 set -euo pipefail
@@ -19,10 +20,11 @@ fail() {
 
 [[ -d $dir ]] || fail "$dir is not a directory"
 
-# A file as a run writes it: its header, then records of comma-separated numbers.
-check() {  # file, header, number of fields, number of records
+# A file as a run writes it: its header, then records of comma-separated
+# numbers; with records > 0, exactly that many.
+check() {  # file, header, number of fields, number of records[, why that number]
   [[ -f $1 && -r $1 ]] || fail "$1 is missing or cannot be read; run exp-slipv in $dir first"
-  awk -F, -v header="$2" -v fields="$3" -v records="$4" -v file="$1" '
+  awk -F, -v header="$2" -v fields="$3" -v records="$4" -v why="${5:-}" -v file="$1" '
     NR == 1 { if ($0 != header) { print "plot.sh: " file ": the first line is not the header \"" header "\""; bad = 1; exit } next }
     {
       if (NF != fields) { print "plot.sh: " file ":" NR ": " NF " fields, not " fields; bad = 1; exit }
@@ -33,11 +35,15 @@ check() {  # file, header, number of fields, number of records
     }
     END {
       if (bad) exit 1
-      if (NR - 1 != records) { print "plot.sh: " file ": " NR - 1 " records, not " records; exit 1 }
+      if (records > 0 && NR - 1 != records) { print "plot.sh: " file ": " NR - 1 " records, not " records why; exit 1 }
     }' "$1" >&2 || exit 1
 }
-check "$slip" " time(s),velocity,displacement,acceleration" 4 8192
-check "$spectrum" " freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)" 5 4095
+check "$slip" " time(s),velocity,displacement,acceleration" 4 0
+# A run of n samples writes n/2 - 1 spectrum records.
+samples=$(awk 'END { print NR - 1 }' "$slip")
+(( samples >= 4 )) || fail "$slip holds $samples records; pictures need a run of at least 4 samples"
+check "$spectrum" " freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)" 5 $((samples / 2 - 1)) \
+  " as for the $samples records of $slip; the two files are not of one run"
 
 if ! command -v gnuplot > /dev/null 2>&1; then
   echo "plot.sh: gnuplot is not installed; install it with: sudo apt-get install gnuplot-nox" >&2
@@ -46,17 +52,33 @@ fi
 terminal="pngcairo size $width,$height font 'sans,11'"
 gnuplot -e "set terminal" 2>&1 | grep -q pngcairo || terminal="png size $width,$height"
 
-# The marked values, read off the files.
-read -r peak_time peak_velocity < <(awk -F, 'NR > 1 && $2 + 0 > best { best = $2 + 0; at = $1 + 0 } END { printf "%.2f %.7f\n", at, best }' "$slip")
-final_slip=$(awk -F, 'END { printf "%.7f", $3 + 0 }' "$slip")
-lowest=$(awk -F, 'NR == 2 { printf "%.4f", $1 + 0 }' "$spectrum")
-nyquist=50
-
 # Pictures are drawn into temporary files and moved into place only when
 # complete: no half-written picture is ever left under the real name.
-slip_png=$(mktemp "$dir/.Exp_Slip.png.XXXXXX")
-spectrum_png=$(mktemp "$dir/.Exp_Amp.png.XXXXXX")
-trap 'rm -f "$slip_png" "$spectrum_png"' EXIT
+work=$(mktemp -d "$dir/.exp-slipv-plot.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# Exponents of three digits are written without their "E" ("0.1234-120"):
+# put it back, so that awk and gnuplot read such values right.
+with_e() { sed -E 's/([0-9])([-+][0-9]{3})/\1E\2/g' "$1"; }
+with_e "$slip" > "$work/slip.csv"
+with_e "$spectrum" > "$work/spectrum.csv"
+slip_data=$work/slip.csv
+spectrum_data=$work/spectrum.csv
+
+# What the run was, read off its files: the first acceleration is exactly
+# 1/tau^2, the second time is dt; the velocity peaks at t = tau.
+read -r tau dt last_time final_slip < <(awk -F, '
+  NR == 2 { tau = 1 / sqrt($4 + 0) }
+  NR == 3 { dt = $1 + 0 }
+  { last = $1 + 0; slip = $3 + 0 }
+  END { printf "%.6g %.6g %.6g %.7f\n", tau, dt, last, slip }' "$slip_data")
+read -r peak_time peak_velocity < <(awk -F, 'NR > 1 && $2 + 0 > best { best = $2 + 0; at = $1 + 0 } END { printf "%.6g %.7g\n", at, best }' "$slip_data")
+window=$(awk -v tau="$tau" -v last="$last_time" 'BEGIN { w = 10 * tau; if (w > last) w = last; printf "%.6g", w }')
+lowest=$(awk -F, 'NR == 2 { printf "%.6g", $1 + 0 }' "$spectrum_data")
+nyquist=$(awk -v dt="$dt" 'BEGIN { printf "%.6g", 1 / (2 * dt) }')
+
+slip_png=$work/Exp_Slip.png
+spectrum_png=$work/Exp_Amp.png
 
 gnuplot <<GNUPLOT
 set terminal $terminal
@@ -66,20 +88,20 @@ set grid
 set key top right
 
 set output "$slip_png"
-set multiplot layout 3,1 title "Exponential slip-velocity function, τ = 1 s"
-set xrange [0:10]
+set multiplot layout 3,1 title "Exponential slip-velocity function, τ = $tau s"
+set xrange [0:$window]
 set lmargin 12
 set format x ""
 set ylabel "velocity (1/s)"
-set label 1 sprintf("peak %s /s at t = τ = %s s", "$peak_velocity", "$peak_time") at $peak_time, $peak_velocity offset 2,-0.5
-plot "$slip" skip 1 using 1:2 with lines linewidth 2 linecolor rgb "#1f77b4" title "velocity", \
+set label 1 sprintf("peak %s /s at t = %s s (τ = %s s)", "$peak_velocity", "$peak_time", "$tau") at $peak_time, $peak_velocity offset 2,-0.5
+plot "$slip_data" skip 1 using 1:2 with lines linewidth 2 linecolor rgb "#1f77b4" title "velocity", \
      "< echo '$peak_time,$peak_velocity'" using 1:2 with points pointtype 7 pointsize 1.5 linecolor rgb "#d62728" notitle
 unset label 1
 set ylabel "slip (unit slip)"
 set yrange [0:1.1]
 set key bottom right
-set label 2 sprintf("final slip %s (at t = 81.91 s)", "$final_slip") at 5, 0.8
-plot "$slip" skip 1 using 1:3 with lines linewidth 2 linecolor rgb "#2ca02c" title "slip", \
+set label 2 sprintf("final slip %s (at t = %s s)", "$final_slip", "$last_time") at graph 0.5, first 0.8
+plot "$slip_data" skip 1 using 1:3 with lines linewidth 2 linecolor rgb "#2ca02c" title "slip", \
      1 with lines dashtype 2 linecolor rgb "gray40" title "one unit"
 unset label 2
 set key top right
@@ -87,13 +109,13 @@ set autoscale y
 set format x "%g"
 set xlabel "time (s)"
 set ylabel "acceleration (1/s^2)"
-plot "$slip" skip 1 using 1:4 with lines linewidth 2 linecolor rgb "#9467bd" title "acceleration", \
+plot "$slip_data" skip 1 using 1:4 with lines linewidth 2 linecolor rgb "#9467bd" title "acceleration", \
      0 with lines dashtype 2 linecolor rgb "gray40" notitle
 unset multiplot
 
 set output "$spectrum_png"
 unset xlabel
-set title "Fourier amplitude spectra: sampled (points) and closed form (lines), τ = 1 s"
+set title "Fourier amplitude spectra: sampled (points) and closed form (lines), τ = $tau s"
 set logscale xy
 set xrange [$lowest:$nyquist]
 set format x "10^{%L}"
@@ -101,16 +123,14 @@ set format y "10^{%L}"
 set xlabel "frequency (Hz)"
 set ylabel "Fourier amplitude"
 set key bottom left
-set label 3 "Nyquist frequency 50 Hz" at graph 0.98, graph 0.96 right
-plot "$spectrum" skip 1 using 1:4 with lines linewidth 3 linecolor rgb "#9ecae1" title "closed-form velocity 1/(1+ω²τ²)", \
-     "$spectrum" skip 1 using 1:5 with lines linewidth 3 linecolor rgb "#fdae6b" title "closed-form acceleration ω/(1+ω²τ²)", \
-     "$spectrum" skip 1 using 1:2 with points pointtype 7 pointsize 0.3 linecolor rgb "#08519c" title "sampled velocity |V| (unit slip)", \
-     "$spectrum" skip 1 using 1:3 with points pointtype 7 pointsize 0.3 linecolor rgb "#a63603" title "sampled acceleration |A| (unit slip/s)"
+set label 3 "Nyquist frequency $nyquist Hz" at graph 0.98, graph 0.96 right
+plot "$spectrum_data" skip 1 using 1:4 with lines linewidth 3 linecolor rgb "#9ecae1" title "closed-form velocity 1/(1+ω²τ²)", \
+     "$spectrum_data" skip 1 using 1:5 with lines linewidth 3 linecolor rgb "#fdae6b" title "closed-form acceleration ω/(1+ω²τ²)", \
+     "$spectrum_data" skip 1 using 1:2 with points pointtype 7 pointsize 0.3 linecolor rgb "#08519c" title "sampled velocity |V| (unit slip)", \
+     "$spectrum_data" skip 1 using 1:3 with points pointtype 7 pointsize 0.3 linecolor rgb "#a63603" title "sampled acceleration |A| (unit slip/s)"
 GNUPLOT
 
-# mktemp made them private; pictures are as readable as any new file.
-chmod "$(printf '%o' $((0666 & ~$(umask))))" "$slip_png" "$spectrum_png"
 mv "$slip_png" "$dir/Exp_Slip.png"
 mv "$spectrum_png" "$dir/Exp_Amp.png"
-trap - EXIT
+echo "plot.sh: tau = $tau s, dt = $dt s, $samples samples: time 0 to $window s, peak velocity $peak_velocity /s at t = $peak_time s, spectra $lowest to $nyquist Hz"
 echo "plot.sh: wrote $dir/Exp_Slip.png and $dir/Exp_Amp.png"

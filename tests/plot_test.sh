@@ -2,6 +2,7 @@
 # The picture script on a real run, and its failures.
 #   plot_test.sh pictures PROGRAM SCRIPT   both pictures, PNG, at least 1000x750
 #   plot_test.sh failures PROGRAM SCRIPT   clear failures, and no picture left behind
+#   plot_test.sh other PROGRAM SCRIPT      a run of another source: what it drew
 # Exits 77 (skipped) where gnuplot is needed but not installed.
 set -uo pipefail
 mode=$1 program=$2 script=$3
@@ -31,8 +32,29 @@ pictures)
       fail "$picture is ${width}x$height, smaller than 1000x750"
     fi
   done
-  leftovers=$(find "$dir" -name '.Exp_*')
+  leftovers=$(find "$dir" -name '.exp-slipv-plot*')
   [[ -z $leftovers ]] || fail "temporary files left: $leftovers"
+  ;;
+other)
+  if ! command -v gnuplot > /dev/null; then
+    echo "SKIPPED: gnuplot is not installed (apt-get install gnuplot-nox)"
+    exit 77
+  fi
+  # tau = 0.05 s sampled at 1 ms: the pictures cover 10 tau = 0.5 s and the
+  # spectra reach 500 Hz; the peak of v is e^-1/tau = 7.357589 /s at t = tau.
+  (cd "$dir" && "$program" --tau=0.05 --dt=0.001 --samples=4096 --no-pause > /dev/null) || fail "the program failed"
+  out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
+  expected="plot.sh: tau = 0.05 s, dt = 0.001 s, 4096 samples: time 0 to 0.5 s, peak velocity 7.357589 /s at t = 0.05 s, spectra 0.2441 to 500 Hz"
+  [[ $out == *"$expected"* ]] || fail "plot.sh drew another run: $out"
+  for picture in Exp_Slip.png Exp_Amp.png; do
+    [[ -n $(png_size "$dir/$picture") ]] || fail "$picture is not a PNG file"
+  done
+  # Values with three-digit exponents are read as numbers, not as their mantissas.
+  (cd "$dir" && "$program" --tau=1e-9 --dt=1e-9 --samples=1024 --no-pause > /dev/null 2>&1) || fail "the program failed"
+  grep -q '[0-9]-[0-9][0-9][0-9],\|[0-9]-[0-9][0-9][0-9]$' "$dir/Exp_Slip.csv" || fail "the run wrote no three-digit exponent"
+  out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
+  [[ $out == *"tau = 1e-09 s, dt = 1e-09 s, 1024 samples: time 0 to 1e-08 s, peak velocity 3.678794e+08 /s at t = 1e-09 s"* ]] ||
+    fail "plot.sh misread the tiny run: $out"
   ;;
 failures)
   # No input files.
@@ -55,7 +77,7 @@ failures)
   done
   err=$(PATH=$dir/bin bash "$script" "$dir" 2>&1 > /dev/null) && fail "plot.sh succeeded without gnuplot"
   [[ $err == *"apt-get install gnuplot-nox"* ]] || fail "no install command without gnuplot: $err"
-  [[ -z $(find "$dir" -name '*.png' -o -name '.Exp_*') ]] || fail "a picture or temporary file was left after a failure"
+  [[ -z $(find "$dir" -name '*.png' -o -name '.exp-slipv-plot*') ]] || fail "a picture or temporary file was left after a failure"
   ;;
 esac
 (( failures == 0 )) && echo "ok: $mode"
