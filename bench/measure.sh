@@ -92,7 +92,7 @@ echo "the default run:"
 wall_time "$pairs" | sed 's/)$/; goal: ratio <= 2.00)/'
 read -r default_instructions default_bytes < <(instructions)
 awk -v n="$default_instructions" -v b="$default_bytes" \
-  'BEGIN { printf "instructions  %.1f million, %.1f per output byte  (goal <= 15 million)\n", n / 1e6, n / b }'
+  'BEGIN { printf "instructions  %.2f million, %.2f per output byte  (goal <= 15 million)\n", n / 1e6, n / b }'
 awk -v k="$(peak_kib)" 'BEGIN { printf "memory        %.2f MiB peak resident  (goal <= 4 MiB)\n", k / 1024 }'
 
 if [[ ${VERBOSE:-0} != 0 ]]; then
@@ -104,6 +104,6 @@ echo "a large run: ${large_args[*]}"
 wall_time "$large_pairs" "${large_args[@]}"
 read -r large_instructions large_bytes < <(instructions "${large_args[@]}")
 awk -v n="$large_instructions" -v b="$large_bytes" -v d="$default_instructions" -v db="$default_bytes" \
-  'BEGIN { printf "instructions  %.0f million, %.1f per output byte  (goal <= %.1f, the default run'"'"'s)\n", n / 1e6, n / b, d / db }'
+  'BEGIN { printf "instructions  %.0f million, %.2f per output byte  (goal <= %.2f, the default run'"'"'s)\n", n / 1e6, n / b, d / db }'
 awk -v k="$(peak_kib "${large_args[@]}")" -v n="$large_samples" \
   'BEGIN { printf "memory        %.1f MiB peak resident  (goal <= %.1f MiB: 24 bytes x samples + 4 MiB)\n", k / 1024, (24 * n + 4 * 1048576) / 1048576 }'

@@ -64,7 +64,11 @@ Field exponent_column(const Field& standard, double largest, double step) {
 }
 
 std::string field_text(const Field& field) {
-    return (field.exponent ? "E" : "F") + std::to_string(field.width) + "." + std::to_string(field.digits);
+    std::string text(1, field.exponent ? 'E' : 'F');
+    text += std::to_string(field.width);
+    text += '.';
+    text += std::to_string(field.digits);
+    return text;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -119,6 +120,60 @@ TEST(Dwvfast, AgreesWithTheDefiningSum) {
         EXPECT_LT(worst, bound);
         // The bound is a real limit: the angle excess shows in the result.
         EXPECT_GT(worst, 1e-12);
+    }
+}
+
+// The transform as its definition states it, stage by stage: the reordering,
+// then for kmax = 1, 2, 4, ... every butterfly with its twiddle factor
+// evaluated afresh, exp(0) times the cosine and the sine of its angle.
+Signal stage_by_stage(Signal a, int ind) {
+    const int n = static_cast<int>(a.size());
+    dwvfast_reorder(n, a.data());
+    for (int kmax = 1; kmax < n; kmax *= 2) {
+        const int istep = 2 * kmax;
+        for (int k = 1; k <= kmax; ++k) {
+            const int trips = (n - k + istep) / istep;
+            for (int t = 0, i = k; t < trips; ++t, i += istep) {
+                const int j = i + kmax;
+                const double phi = static_cast<double>((k - 1) * ind) * 3.141592654 / static_cast<double>(kmax);
+                const double e = std::exp(0.0);
+                const double c = std::cos(phi) * e, s = std::sin(phi) * e;
+                Complex& upper = a[static_cast<std::size_t>(i - 1)];
+                Complex& lower = a[static_cast<std::size_t>(j - 1)];
+                const double p = lower.real(), q = lower.imag();
+                const double temp_re = p * c - q * s, temp_im = p * s + c * q;
+                lower = {upper.real() - temp_re, upper.imag() - temp_im};
+                upper = {upper.real() + temp_re, upper.imag() + temp_im};
+            }
+        }
+    }
+    return a;
+}
+
+TEST(Dwvfast, EveryLengthGivesTheBitsOfTheStageByStageOrder) {
+    // The stages are done several at a time; every bit must stay as the
+    // definition makes it, for every count of stages (1 to 14).
+    for (int n = 2; n <= 16384; n *= 2) {
+        for (int ind : {-1, 1}) {
+            const Signal x = random_signal(n, static_cast<unsigned>(n + ind));
+            Signal fast = x;
+            dwvfast(n, fast.data(), n, ind);
+            const Signal expected = stage_by_stage(x, ind);
+            for (int i = 0; i < n; ++i) {
+                const Complex f = fast[static_cast<std::size_t>(i)], e = expected[static_cast<std::size_t>(i)];
+                ASSERT_TRUE(std::memcmp(&f, &e, sizeof f) == 0) << "n " << n << " ind " << ind << " element " << i;
+            }
+        }
+    }
+}
+
+TEST(Dwvfast, OtherLengthsAreLeftAlone) {
+    // Their stages would reach beyond the n elements given.
+    for (int n : {3, 5, 6, 12, 1000, 8191}) {
+        Signal a = random_signal(n, 3);
+        const Signal before = a;
+        dwvfast(n, a.data(), n, -1);
+        EXPECT_EQ(a, before) << n;
     }
 }
 
