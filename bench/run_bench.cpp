@@ -35,8 +35,10 @@ private:
     std::filesystem::path previous_, dir_;
 };
 
-double svwave[exp_slipv::mom];
-std::complex<double> svamp[exp_slipv::mom];
+const exp_slipv::Parameters defaults;
+constexpr std::int32_t mom = exp_slipv::default_nt + 1;
+double svwave[mom];
+std::complex<double> svamp[mom];
 
 void Dwvfast8192(benchmark::State& state) {
     std::vector<std::complex<double>> input(8192);
@@ -53,16 +55,16 @@ void Dwvfast8192(benchmark::State& state) {
 
 void SlipFile(benchmark::State& state) {
     InTempDir dir;
-    for (auto _ : state) exp_slipv::write_slip_file(svwave, exp_slipv::tau * exp_slipv::tau);
+    for (auto _ : state) exp_slipv::write_slip_file(svwave, defaults);
 }
 
 void BothFiles(benchmark::State& state) {
     InTempDir dir;
-    const double dom = (exp_slipv::pai + exp_slipv::pai) / (exp_slipv::nt * exp_slipv::dt);
+    const double dom = (exp_slipv::pai + exp_slipv::pai) / (defaults.nt * defaults.dt);
     for (auto _ : state) {
-        exp_slipv::write_slip_file(svwave, exp_slipv::tau * exp_slipv::tau);
-        exp_slipv::transform_velocity(svwave, svamp, exp_slipv::nt);
-        exp_slipv::write_spectrum_file(svamp, dom, exp_slipv::nt / 2);
+        exp_slipv::write_slip_file(svwave, defaults);
+        exp_slipv::transform_velocity(svwave, svamp, defaults.nt, defaults.nt, mom);
+        exp_slipv::write_spectrum_file(svamp, dom, defaults.nt / 2, defaults);
     }
 }
 
