@@ -11,6 +11,7 @@
 #include "textio/run_frame.hpp"
 #include "textio/signals.hpp"
 #include "textio/statement.hpp"
+#include "textio/system_calls.hpp"
 #include "textio/units.hpp"
 
 namespace textio {
@@ -35,7 +36,7 @@ Consumed consume_line_seekable(int fd, off_t start) {
         if (count <= 0) return Consumed::end_of_input;  // a read error ends it like end of input
         const void* feed = std::memchr(block, '\n', static_cast<std::size_t>(count));
         if (feed != nullptr) {
-            ::lseek(fd, offset + (static_cast<const char*>(feed) - block) + 1, SEEK_SET);
+            sys::lseek(fd, offset + (static_cast<const char*>(feed) - block) + 1, SEEK_SET);
             return Consumed::line;
         }
         offset += count;
@@ -71,8 +72,10 @@ void pause_read() {
 
     const int fd = unit_entry(input_unit).stream.fd();
     struct stat status;
-    const off_t start = ::lseek(fd, 0, SEEK_CUR);
-    const bool seekable = start >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    // Should either call fail, the line is read byte by byte, which is
+    // always right, only slower.
+    const off_t start = sys::lseek(fd, 0, SEEK_CUR);
+    const bool seekable = start >= 0 && sys::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     const Consumed consumed = seekable ? consume_line_seekable(fd, start) : consume_line_bytewise(fd);
     if (consumed == Consumed::end_of_input) unit_entry(input_unit).at_end = true;
 }

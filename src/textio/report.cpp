@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "textio/run_frame.hpp"
+#include "textio/signals.hpp"
 #include "textio/statement.hpp"
 #include "textio/units.hpp"
 
@@ -45,24 +45,34 @@ public:
     }
     void flush() {
         const char* p = buffer_;
-        while (used_ > 0) {
+        while (used_ > 0 && !given_up_) {
+            if (!wait_to_report(STDERR_FILENO)) {
+                given_up_ = true;
+                break;
+            }
             const ssize_t count = ::write(STDERR_FILENO, p, used_);
-            if (count < 0 && errno == EINTR) continue;
-            if (count <= 0) break;
+            if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;  // the wait sees a stop request
+            if (count <= 0) break;  // standard error failed: nowhere left to report it
             p += count;
             used_ -= static_cast<std::size_t>(count);
         }
         used_ = 0;
     }
+    // Whether the report was given up for a stop request.
+    bool given_up() {
+        flush();
+        return given_up_;
+    }
 
 private:
     char buffer_[1024];
     std::size_t used_ = 0;
+    bool given_up_ = false;
 };
 
 }  // namespace
 
-void write_fatal_report(const char* context, const char* description) {
+bool write_fatal_report(const char* context, const char* description) {
     const StatementState& state = statement_state();
     ReportWriter out;
     out << context << ": " << description << "\n";
@@ -78,19 +88,22 @@ void write_fatal_report(const char* context, const char* description) {
     }
     if (state.has_last_format) out << "last format: " << state.last_format << "\n";
     out << "lately " << state.direction << " sequential formatted external IO\n";
+    return !out.given_up();
 }
 
-void write_signal_report(int signal_number) {
+bool write_signal_report(int signal_number) {
     const char* text = "Signal";
     switch (signal_number) {
         case SIGFPE: text = "Floating Exception"; break;
         case SIGABRT: text = "IOT Trap"; break;
         case SIGINT: text = "Interrupt"; break;
         case SIGTERM: text = "Killed"; break;
+        case SIGHUP: return true;
         default: break;
     }
     ReportWriter out;
     out << text << "\n";
+    return !out.given_up();
 }
 
 }  // namespace textio

@@ -7,6 +7,7 @@ namespace textio {
 // Exit statuses of a run.
 inline constexpr int status_normal = 0;
 inline constexpr int status_stop_signal = 1;   // interrupt or termination request
+inline constexpr int status_hang_up = 129;     // the terminal closed (128 + SIGHUP)
 inline constexpr int status_fatal_report = 2;  // after a fatal I/O report
 // After the floating-point exception or abort report the status is this plus
 // the signal number (136 and 134), as a shell reports a death by that signal,
@@ -34,7 +35,8 @@ char** argument_vector();
 [[noreturn]] void fatal_system_error(int error_number, const char* context);
 
 // The end of the run after an interrupt or termination request: the console
-// lines already written, the report line, the close-all, status 1.
+// lines already written, the report line, the close-all, status 1; after a
+// hang-up no report line and status 129.
 [[noreturn]] void act_on_stop_request();
 
 // The end of the run inside the floating-point exception or abort handler.

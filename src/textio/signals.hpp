@@ -13,15 +13,18 @@
 
 namespace textio {
 
-// Installs the four signal reports and ignores SIGPIPE and SIGXFSZ, so that a
-// reader that went away or a file that reaches the size limit is reported as
-// a failed write rather than a silent death.
+// Installs the four signal reports and the hang-up (a terminal that closed:
+// a stop request without a report text), unblocks the signals they handle,
+// and ignores SIGPIPE and SIGXFSZ, so that a reader that went away or a file
+// that reaches the size limit is reported as a failed write rather than a
+// silent death.  An interrupt or hang-up ignored at start stays ignored.
 void install_signal_reports();
 
 namespace detail {
 extern volatile std::sig_atomic_t stop_signal;
 extern volatile std::sig_atomic_t in_safe_section;
 extern volatile std::sig_atomic_t deferred_signal;
+extern volatile std::sig_atomic_t run_ending;
 [[noreturn]] void act_on_deferred_signal();
 }  // namespace detail
 
@@ -47,8 +50,13 @@ public:
 // The interrupt or termination signal that has arrived, or 0.
 inline int stop_request() { return detail::stop_signal; }
 
-// Acts on a recorded stop request, if any: see act_on_stop_request().
+// Acts on a recorded stop request, if any: see act_on_stop_request().  Once
+// the run has begun to end (a report, a stop, an abnormal signal) it does
+// nothing: that end goes on.
 void check_stop_request();
+
+// Marks the run as ending.
+inline void begin_ending() { detail::run_ending = 1; }
 
 enum class Wait { ready, interrupted };
 
@@ -57,8 +65,17 @@ enum class Wait { ready, interrupted };
 // signal can slip in between the test and the wait.
 Wait wait_for(int fd, short events);
 
+// Sleeps for the given time, or less when a stop request comes, which it
+// then acts on.
+void nap(int milliseconds);
+
 // Whether fd is ready for the given events right now.
 bool ready_now(int fd, short events);
+
+// Waits until a report may be written on fd.  A stop request cuts the wait
+// short after a grace of half a second: false then, and the report is given
+// up, since the run must end.  Async-signal-safe.
+bool wait_to_report(int fd);
 
 // Holds back the floating-point exception and abort signals for the rest of
 // the run (the end that one of them has begun).

@@ -12,12 +12,13 @@
 #include <utility>
 
 #include "textio/signals.hpp"
+#include "textio/system_calls.hpp"
 
 namespace textio {
 
-bool Stream::attach(int fd, Buffering buffering, std::size_t buffer_size) {
+int Stream::attach(int fd, Buffering buffering, std::size_t buffer_size) {
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffer_size]);
-    if (!buffer) return false;
+    if (!buffer) return ENOMEM;
     SignalSafeSection section;
     buffer_ = std::move(buffer);
     capacity_ = buffer_size;
@@ -25,8 +26,7 @@ bool Stream::attach(int fd, Buffering buffering, std::size_t buffer_size) {
     head_ = used_ = 0;
     written_ = complete_lines_ = 0;
     error_ = 0;
-    replace_descriptor(fd);
-    return true;
+    return replace_descriptor(fd);
 }
 
 void Stream::detach() {
@@ -36,10 +36,15 @@ void Stream::detach() {
     capacity_ = head_ = used_ = 0;
 }
 
-void Stream::replace_descriptor(int fd) {
-    struct stat status;
-    regular_ = fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+int Stream::replace_descriptor(int fd) {
     fd_ = fd;
+    regular_ = false;
+    if (fd < 0) return 0;
+    struct stat status;
+    // Unknown, the file could be neither emptied nor cut: the caller reports it.
+    if (sys::fstat(fd, &status) != 0) return errno;
+    regular_ = S_ISREG(status.st_mode);
+    return 0;
 }
 
 void Stream::discard() {

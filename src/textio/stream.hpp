@@ -32,12 +32,14 @@ public:
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
-    // Attaches the stream to fd.  Returns false when no buffer can be had.
-    bool attach(int fd, Buffering buffering, std::size_t buffer_size);
+    // Attaches the stream to fd: 0, ENOMEM when no buffer can be had, or the
+    // errno of fstat, which tells whether fd is a regular file.
+    int attach(int fd, Buffering buffering, std::size_t buffer_size);
     // Forgets the descriptor and the buffer; does not close fd.
     void detach();
-    // Takes a new descriptor for the same file, keeping buffer and position.
-    void replace_descriptor(int fd);
+    // Takes a new descriptor for the same file, keeping buffer and position;
+    // 0 or the errno of fstat.  A negative fd only forgets the old one.
+    int replace_descriptor(int fd);
 
     int fd() const { return fd_; }
     bool attached() const { return fd_ >= 0; }

@@ -12,6 +12,7 @@
 #include "textio/run_frame.hpp"
 #include "textio/signals.hpp"
 #include "textio/statement.hpp"
+#include "textio/system_calls.hpp"
 
 namespace textio {
 
@@ -25,13 +26,25 @@ bool close_all_done = false;
 constexpr int open_flags = O_CLOEXEC | O_NOCTTY;
 constexpr mode_t new_file_mode = 0666;  // less the umask
 
+// A failed system call: its errno and the name the report gives the call.
+struct Failure {
+    int number = 0;
+    const char* call = nullptr;
+    explicit operator bool() const { return number != 0; }
+};
+
+// How often a data file that is a FIFO is tried again while it has no reader.
+constexpr int reader_poll_ms = 100;
+
 void connect_standard(int unit, int fd, int access, int last_was_write) {
     Unit& entry = units[static_cast<std::size_t>(unit)];
     Stream::Buffering buffering = Stream::Buffering::full;
     if (unit == error_unit) buffering = Stream::Buffering::none;
     // On a terminal each console line is visible as soon as it is written.
     else if (::isatty(fd)) buffering = Stream::Buffering::line;
-    if (!entry.stream.attach(fd, buffering, Stream::console_buffer_size)) fatal_error(err_no_space, "no space");
+    // A standard stream whose kind cannot be told is taken for a pipe,
+    // which is never cut and always waited for: no harm.
+    if (entry.stream.attach(fd, buffering, Stream::console_buffer_size) == ENOMEM) fatal_error(err_no_space, "no space");
     entry.named = false;
     entry.access = access;
     entry.last_was_write = last_was_write;
@@ -42,36 +55,70 @@ std::string_view without_trailing_blanks(std::string_view name) {
     return end == std::string_view::npos ? std::string_view{} : name.substr(0, end + 1);
 }
 
+// Errors of the update open after which the file may still be read: it is
+// then connected for reading, and its first write fails as the rule says.
+bool read_only_error(int number) { return number == EACCES || number == EPERM || number == EROFS || number == ETXTBSY; }
+
+// A FIFO opened for writing alone has no reader until one comes: it is
+// tried again every tenth of a second, and a stop request ends the wait.
+int open_write_only(const char* path) {
+    for (;;) {
+        const int fd = sys::open(path, O_WRONLY | O_NONBLOCK | open_flags);
+        if (fd >= 0 || errno != ENXIO) return fd;
+        nap(reader_poll_ms);
+    }
+}
+
 // The descriptor of the named file by the create-or-replace rule: update,
-// else read only, else created.  Sets the unit's access and last-was-write.
+// else read only, else created; another error is the open's failure, and
+// nothing is created or emptied.  Sets the unit's access and last-was-write.
 // Opening never blocks on a FIFO; the flag is taken off afterwards.
-int open_create_or_replace(Unit& entry) {
+Failure open_create_or_replace(Unit& entry, int* opened) {
     const char* path = entry.name.c_str();
-    int fd = ::open(path, O_RDWR | O_NONBLOCK | open_flags);
+    int fd = sys::open(path, O_RDWR | O_NONBLOCK | open_flags);
     entry.access = may_read | may_write;
     entry.last_was_write = 0;
-    if (fd < 0) {
-        fd = ::open(path, O_RDONLY | O_NONBLOCK | open_flags);
+    if (fd < 0 && read_only_error(errno)) {
+        fd = sys::open(path, O_RDONLY | O_NONBLOCK | open_flags);
         entry.access = may_read;
-        struct stat status;
-        // A directory opens for reading, but it can never hold the file.
-        if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
-            ::close(fd);
-            fd = -1;
-            errno = EISDIR;
-        }
     }
-    if (fd < 0) {
-        fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | open_flags, new_file_mode);
+    if (fd < 0 && errno == ENOENT) {
+        fd = sys::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | open_flags, new_file_mode);
         entry.access = may_write;
         entry.last_was_write = 1;
     }
-    if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    if (fd < 0) return {errno, "open"};
+    struct stat status;
+    if (sys::fstat(fd, &status) != 0) {
+        const int error = errno;
+        sys::close(fd);
+        return {error, "fstat"};
+    }
+    // A directory opens for reading, but it can never hold the file.
+    if (S_ISDIR(status.st_mode)) {
+        sys::close(fd);
+        return {EISDIR, "open"};
+    }
+    // A FIFO, terminal or device is written as such: opened for reading too,
+    // a FIFO would have the run for its reader and never tell that its real
+    // reader went away.
+    if (!S_ISREG(status.st_mode) && (entry.access & may_write) != 0) {
+        sys::close(fd);
+        fd = open_write_only(path);
+        if (fd < 0) return {errno, "open"};
+        entry.access = may_write;
+    }
+    if (sys::clear_nonblocking(fd) != 0) {
+        const int error = errno;
+        sys::close(fd);
+        return {error, "fcntl"};
+    }
+    *opened = fd;
+    return {};
 }
 
-// Connects the unit to its file; on failure returns errno (0 on success).
-int connect_file(int unit, std::string_view given_name) {
+// Connects the unit to its file.
+Failure connect_file(int unit, std::string_view given_name) {
     Unit& entry = unit_entry(unit);
     if (entry.connected()) close_unit(unit);
     const std::string_view name = without_trailing_blanks(given_name);
@@ -84,14 +131,16 @@ int connect_file(int unit, std::string_view given_name) {
     entry.record_length = 0;
     entry.formatted = true;
     entry.at_end = false;
-    if (name.empty() || name.find('\0') != std::string_view::npos) return ENOENT;
-    const int fd = open_create_or_replace(entry);
-    if (fd < 0) return errno;
-    if (!entry.stream.attach(fd, Stream::Buffering::full, Stream::file_buffer_size)) {
-        ::close(fd);
-        fatal_error(err_no_space, "no space");
+    if (name.empty() || name.find('\0') != std::string_view::npos) return {ENOENT, "open"};
+    int fd = -1;
+    if (const Failure failure = open_create_or_replace(entry, &fd)) return failure;
+    if (const int error = entry.stream.attach(fd, Stream::Buffering::full, Stream::file_buffer_size); error != 0) {
+        entry.stream.detach();
+        sys::close(fd);
+        if (error == ENOMEM) fatal_error(err_no_space, "no space");
+        return {error, "fstat"};
     }
-    return 0;
+    return {};
 }
 
 void disconnect(Unit& entry, CloseAll mode) {
@@ -105,22 +154,27 @@ void disconnect(Unit& entry, CloseAll mode) {
     entry.at_end = false;
 }
 
-[[noreturn]] void report_stream_failure(int unit, const char* context) {
-    Unit& entry = unit_entry(unit);
-    entry.stream.discard();  // nothing more is tried on this stream
+// Reports a failed call on the unit: nothing more is tried on its stream.
+[[noreturn]] void report_failure(int unit, const Failure& failure) {
+    unit_entry(unit).stream.discard();
     statement_state().current_unit = unit;
-    fatal_system_error(entry.stream.error(), context);
+    fatal_system_error(failure.number, failure.call);
+}
+
+[[noreturn]] void report_stream_failure(int unit, const char* context) {
+    report_failure(unit, {unit_entry(unit).stream.error(), context});
 }
 
 // Cuts a regular file at the stream's cut position: what lies beyond it is
-// no part of this run's output.  Returns false on failure.
-bool cut_at_position(Unit& entry) {
-    if (!entry.named || !entry.stream.regular_file()) return true;
+// no part of this run's output.
+Failure cut_at_position(Unit& entry) {
+    if (!entry.named || !entry.stream.regular_file()) return {};
     const std::int64_t end = entry.stream.cut_position();
     struct stat status;
-    if (::fstat(entry.stream.fd(), &status) != 0) return false;
-    if (end >= status.st_size) return true;
-    return ::ftruncate(entry.stream.fd(), end) == 0;
+    if (sys::fstat(entry.stream.fd(), &status) != 0) return {errno, "fstat"};
+    if (end >= status.st_size) return {};
+    if (sys::ftruncate(entry.stream.fd(), end) != 0) return {errno, "truncate"};
+    return {};
 }
 
 // Writes out, cuts and closes a connected unit; a standard stream is only
@@ -134,11 +188,11 @@ void close_connected(int unit, CloseAll mode) {
     // A reader that does not take the rest before the run must end loses it.
     if (flushed != Stream::Status::ok) entry.stream.discard();
     if (!entry.named) return;  // the standard streams stay open
-    if (entry.last_was_write == 1 && !cut_at_position(entry) && mode == CloseAll::reporting) {
+    if (entry.last_was_write == 1 && cut_at_position(entry) && mode == CloseAll::reporting) {
         statement_state().current_unit = unit;
         fatal_error(err_endfile, "endfile");
     }
-    const bool closed = ::close(entry.stream.fd()) == 0;
+    const bool closed = sys::close(entry.stream.fd()) == 0;
     const int close_errno = errno;
     if (!closed && mode == CloseAll::reporting) {
         statement_state().current_unit = unit;
@@ -166,10 +220,10 @@ void open_unit(int unit, std::string_view name) {
     if (!table_ready) init_unit_table();
     if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
     statement_state().current_unit = unit;
-    if (const int error = connect_file(unit, name); error != 0) fatal_system_error(error, "open");
+    if (const Failure failure = connect_file(unit, name)) fatal_system_error(failure.number, failure.call);
 }
 
-bool connect_by_default(int unit) { return connect_file(unit, "fort." + std::to_string(unit)) == 0; }
+bool connect_by_default(int unit) { return !connect_file(unit, "fort." + std::to_string(unit)); }
 
 bool switch_to_writing(int unit) {
     Unit& entry = unit_entry(unit);
@@ -177,23 +231,33 @@ bool switch_to_writing(int unit) {
         if (!entry.named) return false;  // standard input cannot be written
         // Connected for reading only: it must now be opened for update, at
         // the same position.
-        const int fd = ::open(entry.name.c_str(), O_RDWR | O_NONBLOCK | open_flags);
+        const int fd = sys::open(entry.name.c_str(), O_RDWR | O_NONBLOCK | open_flags);
         if (fd < 0) {
-            ::close(entry.stream.fd());
+            sys::close(entry.stream.fd());
             entry.stream.detach();  // the unit loses its stream, keeps its name
             return false;
         }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        ::lseek(fd, entry.stream.position(), SEEK_SET);
-        ::close(entry.stream.fd());
-        entry.stream.replace_descriptor(fd);
+        const int read_only = entry.stream.fd();
+        Failure failure;
+        if (sys::clear_nonblocking(fd) != 0)
+            failure = {errno, "fcntl"};
+        else if (sys::lseek(fd, entry.stream.position(), SEEK_SET) < 0)
+            failure = {errno, "lseek"};
+        else if (const int error = entry.stream.replace_descriptor(fd); error != 0)
+            failure = {error, "fstat"};
+        sys::close(read_only);
+        if (failure) {
+            sys::close(fd);
+            entry.stream.replace_descriptor(-1);
+            report_failure(unit, failure);
+        }
         entry.access = may_read | may_write;
     }
     entry.last_was_write = 1;
     // An earlier file is emptied beyond the position as soon as the first
     // write reaches it, so that a run stopped at any point, even by SIGKILL,
     // never leaves this run's records followed by an earlier file's tail.
-    if (!cut_at_position(entry)) report_stream_failure(unit, "truncate");
+    if (const Failure failure = cut_at_position(entry)) report_failure(unit, failure);
     return true;
 }
 

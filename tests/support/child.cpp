@@ -47,7 +47,7 @@ Child::Child(const ChildOptions& options) {
     int in_pipe[2] = {-1, -1}, out_pipe[2] = {-1, -1}, err_pipe[2] = {-1, -1};
     if (options.input == ChildOptions::Input::pipe && ::pipe2(in_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
     if (options.output == ChildOptions::Output::pipe && ::pipe2(out_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    if (::pipe2(err_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    if (options.error_fd < 0 && ::pipe2(err_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
     std::vector<std::string> argv = options.argv.empty() ? std::vector<std::string>{program_path()} : options.argv;
 
     pid_ = ::fork();
@@ -69,7 +69,7 @@ Child::Child(const ChildOptions& options) {
         }
         if (in >= 0) ::dup2(in, 0); else ::close(0);
         if (out >= 0) ::dup2(out, 1); else ::close(1);
-        ::dup2(err_pipe[1], 2);
+        ::dup2(options.error_fd >= 0 ? options.error_fd : err_pipe[1], 2);
         if (options.unprivileged) drop_privileges();
         if (options.file_size_limit > 0) {
             const rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
@@ -84,9 +84,15 @@ Child::Child(const ChildOptions& options) {
         // The program starts as from a shell: default signal actions, none blocked.
         ::signal(SIGPIPE, SIG_DFL);
         ::signal(SIGINT, options.ignore_interrupts ? SIG_IGN : SIG_DFL);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGHUP, options.ignore_hang_up ? SIG_IGN : SIG_DFL);
+        sigset_t mask;
+        sigemptyset(&mask);
+        if (options.block_stop_signals) {
+            sigaddset(&mask, SIGINT);
+            sigaddset(&mask, SIGTERM);
+        }
+        ::sigprocmask(SIG_SETMASK, &mask, nullptr);
+        for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> args;
         for (std::string& arg : argv) args.push_back(arg.data());
         args.push_back(nullptr);
@@ -95,7 +101,7 @@ Child::Child(const ChildOptions& options) {
     }
     if (in_pipe[0] >= 0) ::close(in_pipe[0]);
     if (out_pipe[1] >= 0) ::close(out_pipe[1]);
-    ::close(err_pipe[1]);
+    if (err_pipe[1] >= 0) ::close(err_pipe[1]);
     input_fd_ = in_pipe[1];
     out_fd_ = out_pipe[0];
     err_fd_ = err_pipe[0];
@@ -174,6 +180,19 @@ bool Child::wait(int timeout_ms) {
             collect(20);
         else
             ::usleep(1000);
+    }
+    return true;
+}
+
+bool Child::running_after(int ms) {
+    const int deadline = now_ms() + ms;
+    while (now_ms() < deadline) {
+        if (!reaped_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) reaped_ = true;
+        if (reaped_) return false;
+        if (out_fd_ >= 0 || err_fd_ >= 0)
+            collect(10);
+        else
+            ::usleep(10000);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -21,6 +22,10 @@ struct ChildOptions {
     bool ignore_interrupts = false;  // start with SIGINT ignored, as "nohup" or "&" do
     long file_size_limit = 0;        // bytes a file may hold ("ulimit -f"); 0: no limit
     long address_space_limit = 0;    // bytes of address space ("ulimit -v"); 0: no limit
+    int error_fd = -1;               // standard error on this descriptor instead of a pipe to the test
+    bool block_stop_signals = false; // start with SIGINT and SIGTERM blocked, as a careless parent may
+    bool ignore_hang_up = false;     // start with SIGHUP ignored, as "nohup" does
+    std::vector<std::pair<std::string, std::string>> environment;  // set in the child before it starts
 };
 
 class Child {
@@ -38,6 +43,9 @@ public:
     // Collects output until the process has ended; false on timeout (it is
     // then killed).
     bool wait(int timeout_ms);
+    // Collects output for the given time; true if the process is still
+    // running then (it is left running).
+    bool running_after(int ms);
 
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
