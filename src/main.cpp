@@ -3,12 +3,15 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "command_line.hpp"
 #include "exp_slipv.hpp"
 #include "run_warnings.hpp"
+#include "textio/errors.hpp"
 #include "textio/run_frame.hpp"
+#include "textio/units.hpp"
 
 namespace {
 
@@ -32,9 +35,7 @@ int print_information(const std::string& text) {
     return textio::status_fatal_report;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run_program(int argc, char** argv) {
     using exp_slipv::CommandLine;
     const CommandLine line = exp_slipv::parse_command_line(argc, argv);
     switch (line.action) {
@@ -50,4 +51,18 @@ int main(int argc, char** argv) {
 
     textio::start_up(argc, argv);
     exp_slipv::run(line.parameters);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Memory that runs out in a container of the standard library is a
+    // report like any other, never an uncaught exception.
+    try {
+        return run_program(argc, argv);
+    } catch (const std::bad_alloc&) {
+        if (textio::unit_table_ready()) textio::fatal_error(textio::err_no_space, "malloc failure");
+        (void)write_all(STDERR_FILENO, std::string(exp_slipv::program_name) + ": out of free space\n");
+        return textio::status_fatal_report;
+    }
 }

@@ -29,6 +29,10 @@ int fstat(int fd, struct stat* status) {
     return retried([&] { return ::fstat(fd, status); });
 }
 
+int stat(const char* path, struct stat* status) {
+    return retried([&] { return ::stat(path, status); });
+}
+
 int ftruncate(int fd, off_t length) {
     return retried([&] { return ::ftruncate(fd, length); });
 }

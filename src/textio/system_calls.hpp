@@ -12,6 +12,7 @@ namespace textio::sys {
 // -1 with errno on failure, as the calls themselves.
 int open(const char* path, int flags, mode_t mode = 0);
 int fstat(int fd, struct stat* status);
+int stat(const char* path, struct stat* status);
 int ftruncate(int fd, off_t length);
 off_t lseek(int fd, off_t offset, int whence);
 // Takes O_NONBLOCK off fd; every fcntl result is checked.

@@ -69,15 +69,36 @@ int open_write_only(const char* path) {
     }
 }
 
+// Takes O_NONBLOCK off a new descriptor, which then becomes the unit's.
+Failure hand_out(int fd, int* opened) {
+    if (sys::clear_nonblocking(fd) != 0) {
+        const int error = errno;
+        sys::close(fd);
+        return {error, "fcntl"};
+    }
+    *opened = fd;
+    return {};
+}
+
 // The descriptor of the named file by the create-or-replace rule: update,
 // else read only, else created; another error is the open's failure, and
 // nothing is created or emptied.  Sets the unit's access and last-was-write.
 // Opening never blocks on a FIFO; the flag is taken off afterwards.
 Failure open_create_or_replace(Unit& entry, int* opened) {
     const char* path = entry.name.c_str();
-    int fd = sys::open(path, O_RDWR | O_NONBLOCK | open_flags);
     entry.access = may_read | may_write;
     entry.last_was_write = 0;
+    // A FIFO is never opened for reading: the run would count as a reader,
+    // a waiting reader would take that open for its writer's, and then see
+    // the end of its input when it closes.
+    struct stat ahead;
+    if (sys::stat(path, &ahead) == 0 && S_ISFIFO(ahead.st_mode)) {
+        const int fd = open_write_only(path);
+        if (fd < 0) return {errno, "open"};
+        entry.access = may_write;
+        return hand_out(fd, opened);
+    }
+    int fd = sys::open(path, O_RDWR | O_NONBLOCK | open_flags);
     if (fd < 0 && read_only_error(errno)) {
         fd = sys::open(path, O_RDONLY | O_NONBLOCK | open_flags);
         entry.access = may_read;
@@ -108,13 +129,7 @@ Failure open_create_or_replace(Unit& entry, int* opened) {
         if (fd < 0) return {errno, "open"};
         entry.access = may_write;
     }
-    if (sys::clear_nonblocking(fd) != 0) {
-        const int error = errno;
-        sys::close(fd);
-        return {error, "fcntl"};
-    }
-    *opened = fd;
-    return {};
+    return hand_out(fd, opened);
 }
 
 // Connects the unit to its file.
