@@ -20,4 +20,26 @@ inline constexpr int err_recursion = 131;
 // other number.
 const char* runtime_error_message(int number);
 
+// The ends of a run that every layer may call.  The run frame carries them
+// out; they are declared here, with the errors they report, so that no layer
+// below the frame depends on it.
+
+// Writes the fatal I/O report for a runtime error number (100 to 132) and
+// its context word on standard error, closes every unit and ends the run
+// with the fatal-report status.
+[[noreturn]] void fatal_error(int number, const char* context);
+
+// The same for an operating-system error number (errno): the first line
+// gives the system's description.  Kept apart from the runtime numbers,
+// since some errno values (EDQUOT is 122) lie in their range.
+[[noreturn]] void fatal_system_error(int error_number, const char* context);
+
+// The end of the run after an interrupt or termination request: the console
+// lines already written, the report line, the close-all, status 1; after a
+// hang-up no report line and status 129.
+[[noreturn]] void act_on_stop_request();
+
+// The end of the run inside the floating-point exception or abort handler.
+[[noreturn]] void end_on_abnormal_signal(int signal_number);
+
 }  // namespace textio

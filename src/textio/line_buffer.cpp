@@ -4,7 +4,6 @@
 #include <new>
 
 #include "textio/errors.hpp"
-#include "textio/run_frame.hpp"
 
 namespace textio {
 

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "textio/errors.hpp"
-#include "textio/run_frame.hpp"
 #include "textio/signals.hpp"
 #include "textio/statement.hpp"
 #include "textio/system_calls.hpp"
@@ -19,6 +18,8 @@ namespace textio {
 namespace {
 
 enum class Consumed { line, end_of_input };
+
+constexpr StatementContexts read_contexts = {"startio", "lio", "lio"};
 
 constexpr std::size_t seekable_block = 4096;
 
@@ -60,15 +61,11 @@ Consumed consume_line_bytewise(int fd) {
 void pause_read() {
     // The prompt must be visible while the run waits.
     flush_unit(output_unit);
-    check_stop_request();
+    begin_statement(input_unit, read_contexts, "reading");
     StatementState& state = statement_state();
-    if (state.busy) fatal_error(err_recursion, "I/O recursion");
-    state.busy = true;
-    state.current_unit = input_unit;
     state.has_last_format = true;
     state.last_format = list_io_format;
-    state.direction = "reading";
-    state.busy = false;
+    end_statement();
 
     const int fd = unit_entry(input_unit).stream.fd();
     struct stat status;

@@ -10,7 +10,6 @@
 #include "textio/errors.hpp"
 #include "textio/line_buffer.hpp"
 #include "textio/record_format.hpp"
-#include "textio/run_frame.hpp"
 #include "textio/statement.hpp"
 
 namespace textio {
@@ -19,34 +18,31 @@ namespace {
 
 constexpr StatementContexts record_contexts = {"startio", "sfe", "sfe"};
 
-// The steps of a record statement with a given number of values: the walk
-// over the format, made once and replayed for every record.
+// The walk of a record statement over its format for a given number of
+// values, made once and replayed for every statement: the records it
+// writes, each as its fields with the literal text before each and the text
+// after the last, so that a record is written in one stretch of the line
+// buffer whose width is known.
 struct RecordPlan {
-    struct Step {
-        enum class Kind { fixed, exponent, text, next_record, format_error } kind;
-        int width = 0;
-        int digits = 0;
-        std::string_view text;  // into the parsed format, which outlives the plan
-    };
-    // One field with the literal text before it, for the common plan of a
-    // single record: the record is then written in one stretch of the line
-    // buffer, whose width is known.
     struct Field {
         bool exponent = false;
-        int width = 0;  // never negative
+        int width = 0;  // never negative: a field of no width writes nothing
         int digits = 0;
-        std::size_t text_offset = 0;  // into texts
+        std::size_t text_offset = 0;  // its literal text, in texts
         std::size_t text_size = 0;
     };
+    struct Record {
+        std::vector<Field> fields;
+        std::size_t closing_offset = 0;  // the text after the last field, in texts
+        std::size_t closing_size = 0;
+        std::int64_t width = 0;
+    };
 
-    std::vector<Step> steps;
+    std::vector<Record> records;  // more than one when values remain at the format's end
+    std::string texts;
+    bool format_error = false;    // the format has no field for the values left
     std::size_t values = 0;
     bool built = false;
-    bool single_record = true;
-    std::vector<Field> fields;  // single_record only
-    std::string texts;          // the literal texts of the fields, then the closing text
-    std::size_t closing_offset = 0;
-    std::int64_t width = 0;
 };
 
 }  // namespace
@@ -60,58 +56,48 @@ struct FormatState {
 
 namespace {
 
-using Step = RecordPlan::Step;
-
 // Walks the format for the given number of values: each value takes the
 // next field, literal texts are written as the walk meets them, and values
 // left at the end of the format go on in a new record from the reversion
 // point.  After the last value the walk writes texts up to the next field.
-void build_steps(const RecordFormat& format, std::size_t values, RecordPlan& plan) {
-    FormatWalk walk(format);
-    const auto text = [&](const std::string& literal) { plan.steps.push_back({Step::Kind::text, 0, 0, literal}); };
-    for (std::size_t i = 0; i < values; ++i) {
-        const FormatItem* field = nullptr;
-        if (walk.next(&field, text) == FormatWalk::Stop::end) {
-            plan.steps.push_back({Step::Kind::next_record, 0, 0, {}});
-            plan.single_record = false;
-            walk.revert();
-            if (walk.next(&field, text) == FormatWalk::Stop::end) {
-                plan.steps.push_back({Step::Kind::format_error, 0, 0, {}});
-                return;
-            }
-        }
-        const Step::Kind kind = field->kind == FormatItem::Kind::fixed ? Step::Kind::fixed : Step::Kind::exponent;
-        plan.steps.push_back({kind, field->width, field->digits, {}});
-    }
-    const FormatItem* unused = nullptr;
-    walk.next(&unused, text);
-}
-
-// The compact form of a single-record plan: each field with its texts.
-void build_fields(RecordPlan& plan) {
-    std::size_t text_start = 0;
-    for (const Step& step : plan.steps) {
-        if (step.kind == Step::Kind::text) {
-            plan.texts.append(step.text);
-            continue;
-        }
-        // A field of no width writes nothing, as one of negative width does.
-        const int width = std::max(step.width, 0);
-        plan.fields.push_back(
-            {step.kind == Step::Kind::exponent, width, step.digits, text_start, plan.texts.size() - text_start});
-        plan.width += static_cast<std::int64_t>(plan.texts.size() - text_start) + width;
-        text_start = plan.texts.size();
-    }
-    plan.closing_offset = text_start;
-    plan.width += static_cast<std::int64_t>(plan.texts.size() - text_start);
-}
-
 void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan) {
     plan = RecordPlan{};
     plan.values = values;
     plan.built = true;
-    build_steps(format, values, plan);
-    if (plan.single_record) build_fields(plan);
+    FormatWalk walk(format);
+    std::size_t text_start = 0;
+    const auto text = [&](const std::string& literal) { plan.texts.append(literal); };
+    const auto close_record = [&] {
+        RecordPlan::Record& record = plan.records.back();
+        record.closing_offset = text_start;
+        record.closing_size = plan.texts.size() - text_start;
+        record.width += static_cast<std::int64_t>(record.closing_size);
+        text_start = plan.texts.size();
+    };
+    plan.records.emplace_back();
+    for (std::size_t i = 0; i < values; ++i) {
+        const FormatItem* field = nullptr;
+        if (walk.next(&field, text) == FormatWalk::Stop::end) {
+            close_record();
+            plan.records.emplace_back();
+            walk.revert();
+            if (walk.next(&field, text) == FormatWalk::Stop::end) {
+                plan.format_error = true;
+                break;
+            }
+        }
+        RecordPlan::Record& record = plan.records.back();
+        const int width = std::max(field->width, 0);
+        const std::size_t text_size = plan.texts.size() - text_start;
+        record.fields.push_back({field->kind == FormatItem::Kind::exponent, width, field->digits, text_start, text_size});
+        record.width += static_cast<std::int64_t>(text_size) + width;
+        text_start = plan.texts.size();
+    }
+    if (!plan.format_error) {
+        const FormatItem* unused = nullptr;
+        walk.next(&unused, text);
+    }
+    close_record();
 }
 
 void put_bytes(char* p, const char* bytes, std::size_t size) {
@@ -121,10 +107,11 @@ void put_bytes(char* p, const char* bytes, std::size_t size) {
         std::memcpy(p, bytes, size);
 }
 
-void write_single_record(const RecordPlan& plan, const double* value) {
+// Writes one record of a plan into the line buffer; returns the next value.
+const double* write_planned_record(const RecordPlan& plan, const RecordPlan::Record& record, const double* value) {
     LineBuffer& buffer = line_buffer();
-    char* p = buffer.reserve(plan.width);
-    for (const RecordPlan::Field& field : plan.fields) {
+    char* p = buffer.reserve(record.width);
+    for (const RecordPlan::Field& field : record.fields) {
         put_bytes(p, plan.texts.data() + field.text_offset, field.text_size);
         p += field.text_size;
         if (field.exponent)
@@ -133,29 +120,9 @@ void write_single_record(const RecordPlan& plan, const double* value) {
             write_fixed(p, *value++, field.width, field.digits);
         p += field.width;
     }
-    put_bytes(p, plan.texts.data() + plan.closing_offset, plan.texts.size() - plan.closing_offset);
-    buffer.advance(static_cast<int>(plan.width));
-}
-
-void write_steps(const RecordPlan& plan, const double* value) {
-    for (const Step& step : plan.steps) {
-        switch (step.kind) {
-            case Step::Kind::fixed:
-                put_fixed(*value++, step.width, step.digits);
-                break;
-            case Step::Kind::exponent:
-                put_exponent(*value++, step.width, step.digits);
-                break;
-            case Step::Kind::text:
-                put_text(step.text);
-                break;
-            case Step::Kind::next_record:
-                emit_line();  // the record ends and the walk goes on in a new one
-                break;
-            case Step::Kind::format_error:
-                fatal_error(err_format, "startio");
-        }
-    }
+    put_bytes(p, plan.texts.data() + record.closing_offset, record.closing_size);
+    buffer.advance(static_cast<int>(record.width));
+    return value;
 }
 
 // Parsed formats by their text, for statements that give a format as text:
@@ -178,7 +145,6 @@ private:
 };
 
 FormatCache format_cache;
-FormatState* current_format = nullptr;
 
 void begin_record(int unit, FormatState& format) {
     begin_statement(unit, record_contexts);
@@ -191,7 +157,6 @@ void begin_record(int unit, FormatState& format) {
             fatal_error(err_format, error == FormatError::unterminated_text ? "bad string" : "startio");
         format.parsed = true;
     }
-    current_format = &format;
     start_writing(unit, "write start");
 }
 
@@ -199,10 +164,12 @@ void write_record(int unit, FormatState& format, std::span<const double> values)
     begin_record(unit, format);
     RecordPlan& plan = format.plan;
     if (!plan.built || plan.values != values.size()) build_plan(format.format, values.size(), plan);
-    if (plan.single_record)
-        write_single_record(plan, values.data());
-    else
-        write_steps(plan, values.data());
+    const double* value = values.data();
+    for (std::size_t i = 0; i < plan.records.size(); ++i) {
+        if (i > 0) emit_line();  // the record ends and the walk goes on in a new one
+        value = write_planned_record(plan, plan.records[i], value);
+    }
+    if (plan.format_error) fatal_error(err_format, "startio");
     end_record();
 }
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <initializer_list>
 
-#include "textio/run_frame.hpp"
+#include "textio/errors.hpp"
 
 namespace textio {
 

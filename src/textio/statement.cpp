@@ -2,7 +2,6 @@
 
 #include "textio/errors.hpp"
 #include "textio/line_buffer.hpp"
-#include "textio/run_frame.hpp"
 #include "textio/signals.hpp"
 #include "textio/units.hpp"
 

@@ -6,7 +6,6 @@
 
 #include "textio/errors.hpp"
 #include "textio/line_buffer.hpp"
-#include "textio/run_frame.hpp"
 #include "textio/signals.hpp"
 #include "textio/units.hpp"
 
@@ -38,7 +37,7 @@ struct StatementContexts {
 // Starts a statement on a unit: acts on a pending stop request, marks the
 // services busy (error 131 if they already are), checks the unit number,
 // connects the unit by default if need be and checks that it is formatted.
-inline void begin_statement(int unit, const StatementContexts& contexts) {
+inline void begin_statement(int unit, const StatementContexts& contexts, const char* direction = "writing") {
     check_stop_request();
     StatementState& state = statement_state();
     if (state.busy) fatal_error(err_recursion, "I/O recursion");
@@ -49,7 +48,7 @@ inline void begin_statement(int unit, const StatementContexts& contexts) {
     Unit& entry = unit_entry(unit);
     if (!entry.connected() && !connect_by_default(unit)) fatal_error(err_not_connected, contexts.not_connected);
     if (!entry.formatted) fatal_error(err_formatted_not_allowed, contexts.not_formatted);
-    state.direction = "writing";
+    state.direction = direction;
     line_buffer().clear();
 }
 

@@ -9,7 +9,6 @@
 #include <new>
 
 #include "textio/errors.hpp"
-#include "textio/run_frame.hpp"
 #include "textio/signals.hpp"
 #include "textio/statement.hpp"
 #include "textio/system_calls.hpp"
@@ -276,27 +275,21 @@ bool switch_to_writing(int unit) {
     return true;
 }
 
-void hand_over(int unit, const char* data, std::size_t size) {
-    switch (unit_entry(unit).stream.write(data, size)) {
-        case Stream::Status::ok:
-            return;
-        case Stream::Status::interrupted:
-            act_on_stop_request();
-        case Stream::Status::failed:
-            report_stream_failure(unit, "write");
-    }
+namespace {
+
+// What a statement does when its stream could not take its bytes: a stop
+// request that cut a wait short ends the run as the request does; a failed
+// write is a fatal report.
+void act_on(Stream::Status status, int unit) {
+    if (status == Stream::Status::interrupted) act_on_stop_request();
+    if (status == Stream::Status::failed) report_stream_failure(unit, "write");
 }
 
-void flush_unit(int unit) {
-    switch (unit_entry(unit).stream.flush()) {
-        case Stream::Status::ok:
-            return;
-        case Stream::Status::interrupted:
-            act_on_stop_request();
-        case Stream::Status::failed:
-            report_stream_failure(unit, "write");
-    }
-}
+}  // namespace
+
+void hand_over(int unit, const char* data, std::size_t size) { act_on(unit_entry(unit).stream.write(data, size), unit); }
+
+void flush_unit(int unit) { act_on(unit_entry(unit).stream.flush(), unit); }
 
 void close_unit(int unit) {
     if (statement_state().busy) fatal_error(err_recursion, "I/O recursion");
