@@ -12,6 +12,7 @@
 // Exponent columns always show 4 significant digits and are kept as they are.
 #pragma once
 
+#include <algorithm>
 #include <span>
 #include <string>
 
@@ -28,8 +29,8 @@ struct Field {
 class ColumnExtent {
 public:
     void add(double value) {
-        if (value > largest_positive_) largest_positive_ = value;
-        if (-value > largest_negative_) largest_negative_ = -value;
+        largest_positive_ = std::max(largest_positive_, value);
+        largest_negative_ = std::max(largest_negative_, -value);
     }
     double largest_positive() const { return largest_positive_; }
     double largest_negative() const { return largest_negative_; }

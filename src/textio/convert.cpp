@@ -1,6 +1,7 @@
 #include "textio/convert.hpp"
 
 #include "textio/decimal.hpp"
+#include "textio/field_layout.hpp"
 #include "textio/short_fields.hpp"
 
 #include <algorithm>
@@ -20,8 +21,6 @@ constexpr int fixed_digits_room = 320 + max_fixed_decimals;
 // "D.", the converted digits, "e", a sign and three exponent digits.
 constexpr int exponent_digits_room = max_exponent_digits + 16;
 constexpr int list_significant_digits = 9;
-// Beyond two exponent digits an exponent field drops its letter.
-constexpr int two_digit_exponent_limit = 99;
 
 char* fill(char* out, char c, int count) {
     if (count <= 0) return out;
@@ -52,99 +51,90 @@ void write_non_finite(char* out, double value, int w) {
     std::memcpy(fill(out, ' ', w - length), text, static_cast<std::size_t>(length));
 }
 
-// The fixed field from the exactly rounded integer value * 10^d, written in
-// place; false where that integer cannot be formed exactly in 64 bits.
-bool write_fixed_exactly(char* out, double value, int w, int d) {
-    std::uint64_t scaled = 0;
-    if (!scaled_round(std::fabs(value), d, scaled)) return false;
+// The fallbacks of a fixed field, in order: the word stores of the short
+// form (write_fixed_short), then the 64-bit digits (write_fixed_from_decimal),
+// then the standard conversion's text (write_fixed_from_text).
+
+// The fixed field from the exactly rounded value in 64 bits; false where the
+// rounded value does not fit them.
+bool write_fixed_from_decimal(char* out, double value, int w, int d) {
+    Decimal decimal;
+    if (!round_fixed(std::fabs(value), d, decimal)) return false;
     const std::uint64_t unit = power_of_ten_64(d);
-    const std::uint64_t whole = scaled / unit;
-    const bool negative = value < 0 && scaled != 0;  // a value that rounds to zero loses its sign
-    int whole_digits = digit_count(whole);
-    int needed = whole_digits + 1 + d + (negative ? 1 : 0);
-    if (needed > w) {
-        if (whole != 0 || needed != w + 1) {
-            fill(out, '*', w);
-            return true;
-        }
-        whole_digits = 0;  // one character too many: the leading "0" gives way
-        needed = w;
+    const std::uint64_t whole = decimal.digits / unit;
+    const int whole_digits = decimal.count - d;
+    const FixedLayout layout = fixed_layout(w, whole_digits, d, value < 0, whole == 0, decimal.digits == 0);
+    if (layout.asterisks) {
+        fill(out, '*', w);
+        return true;
     }
-    char* p = blanks(out, w, w - needed);
-    if (negative) *p++ = '-';
-    write_digits(p, whole, whole_digits);
-    p += whole_digits;
+    char* p = blanks(out, w, layout.blanks);
+    if (layout.minus) *p++ = '-';
+    if (!layout.drop_zero) {
+        write_digits(p, whole, whole_digits);
+        p += whole_digits;
+    }
     *p++ = '.';
-    write_digits(p, scaled % unit, d);
+    write_digits(p, decimal.digits % unit, d);
     return true;
 }
 
 // Any other field through the standard conversion; kept out of line so that
 // its large buffer does not weigh on the common paths.
-[[gnu::noinline]] void write_fixed_general(char* out, double value, int w, int d) {
-    bool negative = value < 0;  // negative zero is not negative
+[[gnu::noinline]] void write_fixed_from_text(char* out, double value, int w, int d) {
     const int converted = std::min(d, max_fixed_decimals);
     char text[fixed_digits_room];
     const auto result = std::to_chars(text, text + sizeof text, std::fabs(value), std::chars_format::fixed, converted);
     int length = static_cast<int>(result.ptr - text);
     if (converted == 0) text[length++] = '.';  // the point is always shown
-    if (negative && std::all_of(text, text + length, [](char c) { return c == '0' || c == '.'; }))
-        negative = false;  // a value that rounds to zero loses its sign
-
-    const int padding_zeros = d - converted;
-    int needed = length + padding_zeros + (negative ? 1 : 0);
-    int skip = 0;
-    if (needed > w) {
-        if (text[0] != '0' || needed != w + 1) {
-            fill(out, '*', w);
-            return;
-        }
-        skip = 1;  // one character too many: the leading "0" gives way
-        needed = w;
-    }
-    char* p = fill(out, ' ', w - needed);
-    if (negative) *p++ = '-';
-    std::memcpy(p, text + skip, static_cast<std::size_t>(length - skip));
-    fill(p + length - skip, '0', padding_zeros);
-}
-
-// Every field that the short form does not take.
-[[gnu::noinline]] void write_fixed_other(char* out, double value, int w, int d) {
-    if (w <= 0) return;
-    if (!std::isfinite(value)) return write_non_finite(out, value, w);
-    d = std::max(d, 0);
-    if (d <= max_fast_digits && write_fixed_exactly(out, value, w, d)) return;
-    write_fixed_general(out, value, w, d);
-}
-
-// Every field that the short form does not take.
-[[gnu::noinline]] void write_exponent_other(char* out, double value, int w, int d) {
-    if (w <= 0) return;
-    if (!std::isfinite(value)) return write_non_finite(out, value, w);
-    const bool negative = value < 0;
-    // An exponent field shows at least one digit: ".", the digits and four
-    // exponent characters, plus the sign.
-    const int room = w - (d + 5) - (negative ? 1 : 0);
-    if (d < 1 || room < 0) {
+    const int whole_digits = static_cast<int>(std::find(text, text + length, '.') - text);
+    const bool all_zero = std::all_of(text, text + length, [](char c) { return c == '0' || c == '.'; });
+    const FixedLayout layout =
+        fixed_layout(w, whole_digits, d, value < 0, whole_digits == 1 && text[0] == '0', all_zero);
+    if (layout.asterisks) {
         fill(out, '*', w);
         return;
     }
-    char* p = out;
-    if (room > 0) p = blanks(p, w, room - 1);
-    if (negative) *p++ = '-';
-    if (room > 0) *p++ = '0';
+    const int skip = layout.drop_zero ? 1 : 0;
+    char* p = fill(out, ' ', layout.blanks);
+    if (layout.minus) *p++ = '-';
+    std::memcpy(p, text + skip, static_cast<std::size_t>(length - skip));
+    fill(p + length - skip, '0', d - converted);  // decimals beyond the converted ones
+}
+
+// Every field that the short form does not take.
+[[gnu::noinline]] void write_fixed_after_short(char* out, double value, int w, int d) {
+    if (w <= 0) return;
+    if (!std::isfinite(value)) return write_non_finite(out, value, w);
+    d = std::max(d, 0);
+    if (d <= max_fast_digits && write_fixed_from_decimal(out, value, w, d)) return;
+    write_fixed_from_text(out, value, w, d);
+}
+
+// Every field that the short form does not take.
+[[gnu::noinline]] void write_exponent_after_short(char* out, double value, int w, int d) {
+    if (w <= 0) return;
+    if (!std::isfinite(value)) return write_non_finite(out, value, w);
+    const ExponentLayout layout = exponent_layout(w, d, value < 0);
+    if (layout.asterisks) {
+        fill(out, '*', w);
+        return;
+    }
+    char* p = blanks(out, w, layout.blanks);
+    if (layout.minus) *p++ = '-';
+    if (layout.zero) *p++ = '0';
     *p++ = '.';
 
     const double magnitude = std::fabs(value);
     const int converted = std::min(d, max_exponent_digits);
-    int exponent = 0;
-    std::uint64_t digits = 0;
+    int exponent = 0;  // the field shows 0.D1D2... times 10^exponent
+    Decimal decimal;
     if (magnitude == 0) {
         p = fill(p, '0', d);
-    } else if (converted <= max_fast_digits && significant_digits(magnitude, converted, digits, exponent)) {
-        write_digits(p, digits, converted);
+    } else if (converted <= max_fast_digits && round_significant(magnitude, converted, decimal)) {
+        write_digits(p, decimal.digits, converted);
         p = fill(p + converted, '0', d - converted);
-        exponent += 1;  // the field shows 0.D1D2...
+        exponent = decimal.exponent + decimal.count;
     } else {
         char text[exponent_digits_room];
         const auto result = std::to_chars(text, text + sizeof text, magnitude,
@@ -157,25 +147,23 @@ bool write_fixed_exactly(char* out, double value, int w, int d) {
             p += converted - 1;
         }
         std::from_chars(e + (e[1] == '+' ? 2 : 1), result.ptr, exponent);
-        // The field shows 0.D1D2... so its exponent is one more.
-        exponent += 1;
+        exponent += 1;  // D.DDD x 10^X is 0.DDDD x 10^(X+1)
         p = fill(p, '0', d - converted);
     }
-    const int magnitude_of_exponent = std::abs(exponent);
-    if (magnitude_of_exponent <= two_digit_exponent_limit) *p++ = 'E';
-    *p++ = exponent < 0 ? '-' : '+';
-    if (magnitude_of_exponent > two_digit_exponent_limit) *p++ = static_cast<char>('0' + magnitude_of_exponent / 100);
-    write_two_digits(p, static_cast<unsigned>(magnitude_of_exponent % 100));
+    write_exponent_text(p, exponent);
 }
 
 }  // namespace
 
-void write_fixed(char* out, double value, int w, int d) {
-    if (!write_fixed_short(out, value, w, d)) write_fixed_other(out, value, w, d);
+
+// Out of line: inlined into the record writer, it costs that loop more
+// instructions than the call.
+[[gnu::noinline]] void write_fixed(char* out, double value, int w, int d) {
+    if (!write_fixed_short(out, value, w, d)) write_fixed_after_short(out, value, w, d);
 }
 
 void write_exponent(char* out, double value, int w, int d) {
-    if (!write_exponent_short(out, value, w, d)) write_exponent_other(out, value, w, d);
+    if (!write_exponent_short(out, value, w, d)) write_exponent_after_short(out, value, w, d);
 }
 
 int write_list_double(char* out, double value) {

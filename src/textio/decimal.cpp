@@ -8,19 +8,6 @@ namespace textio {
 
 namespace {
 
-// GCC and Clang both provide a 128-bit integer; -Wpedantic only notes it is
-// an extension.
-__extension__ typedef unsigned __int128 u128;
-
-constexpr int max_power = 38;  // 10^38 < 2^127
-
-constexpr std::array<u128, max_power + 1> powers_of_ten = [] {
-    std::array<u128, max_power + 1> table{};
-    u128 value = 1;
-    for (int i = 0; i <= max_power; ++i, value *= 10) table[static_cast<std::size_t>(i)] = value;
-    return table;
-}();
-
 constexpr u128 power_of_ten(int i) { return powers_of_ten[static_cast<std::size_t>(i)]; }
 
 int bit_length(u128 value) {
@@ -54,7 +41,7 @@ bool fits(u128 value, std::uint64_t& result) {
 
 }  // namespace
 
-bool scaled_round_exact(double magnitude, int power, std::uint64_t& result) {
+bool scale_and_round_exact(double magnitude, int power, std::uint64_t& result) {
     // magnitude = mantissa * 2^exponent exactly.
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
     const int biased = static_cast<int>(bits >> 52);
@@ -84,7 +71,7 @@ bool scaled_round_exact(double magnitude, int power, std::uint64_t& result) {
         }
         return fits(shift_rounded(scaled, shift), result);
     }
-    if (-power > max_power) return false;
+    if (-power > max_u128_power) return false;
     const u128 divisor = power_of_ten(-power);
     if (exponent >= 0) {
         if (exponent > 127 - 53) return false;
@@ -129,10 +116,11 @@ std::uint64_t eight_digit_values(std::uint32_t value) {
     return tens | ((lanes - tens * 10) << 8);
 }
 
-int digit_count(std::uint64_t value) {
-    int count = 1;
-    while (count < 20 && value >= power_of_ten_64(count)) ++count;
+int write_integer(char* out, std::uint64_t value) {
+    const int count = digit_count(value);
+    write_digits(out, value, count);
     return count;
 }
+
 
 }  // namespace textio

@@ -5,6 +5,7 @@
 // otherwise.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -14,14 +15,43 @@
 
 namespace textio {
 
+// GCC and Clang both provide a 128-bit integer; -Wpedantic only notes it is
+// an extension.
+__extension__ typedef unsigned __int128 u128;
+
+inline constexpr int max_u128_power = 38;          // 10^38 < 2^127
+inline constexpr int max_u64_power = 19;           // 10^19 < 2^64
 inline constexpr int max_exact_double_power = 22;  // 10^22 is the largest power of ten that is a double
 
-inline constexpr std::array<double, max_exact_double_power + 1> double_powers = [] {
-    std::array<double, max_exact_double_power + 1> table{};
-    double value = 1;
-    for (int i = 0; i <= max_exact_double_power; ++i, value *= 10) table[static_cast<std::size_t>(i)] = value;
+// The powers of ten, 10^0 to 10^38: the one table, of which the 64-bit and
+// the double tables below are exact copies in the types the paths use.
+inline constexpr std::array<u128, max_u128_power + 1> powers_of_ten = [] {
+    std::array<u128, max_u128_power + 1> table{};
+    u128 value = 1;
+    for (std::size_t i = 0; i < table.size(); ++i, value *= 10) table[i] = value;
     return table;
 }();
+
+inline constexpr std::array<std::uint64_t, max_u64_power + 1> powers_of_ten_64 = [] {
+    std::array<std::uint64_t, max_u64_power + 1> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) table[i] = static_cast<std::uint64_t>(powers_of_ten[i]);
+    return table;
+}();
+
+// 10^22 = 2^22 5^22 with 5^22 < 2^53: every power up to it converts exactly.
+inline constexpr std::array<double, max_exact_double_power + 1> double_powers = [] {
+    std::array<double, max_exact_double_power + 1> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) table[i] = static_cast<double>(powers_of_ten[i]);
+    return table;
+}();
+
+// The digits of a rounded magnitude as a value: digits * 10^exponent, with
+// count the number of digits the field shows (leading zeros included).
+struct Decimal {
+    std::uint64_t digits = 0;
+    int count = 0;
+    int exponent = 0;
+};
 
 // round(t) for t, the correctly rounded product or quotient of a magnitude
 // and an exact power of ten.  t is off the true value by at most half an
@@ -29,7 +59,7 @@ inline constexpr std::array<double, max_exact_double_power + 1> double_powers = 
 // t rounds as the true value does.  Gives up otherwise, and for t of 2^52
 // or more, where the integers are no longer all doubles (also infinities
 // and NaN).
-inline bool round_scaled_quick(double t, std::uint64_t& result) {
+inline bool round_to_integer_quick(double t, std::uint64_t& result) {
     if (!(t < 0x1p52)) return false;
     // Signed conversions are the cheaper ones; t < 2^52 fits them.
     const auto whole = static_cast<std::int64_t>(t);
@@ -48,31 +78,31 @@ inline bool round_scaled_quick(double t, std::uint64_t& result) {
 
 // round(magnitude * 10^power) through one multiplication or division by an
 // exact power of ten, where that settles it.
-inline bool scaled_round_quick(double magnitude, int power, std::uint64_t& result) {
+inline bool scale_and_round_quick(double magnitude, int power, std::uint64_t& result) {
     if (power > max_exact_double_power || power < -max_exact_double_power) return false;
     const double t = power >= 0 ? magnitude * double_powers[static_cast<std::size_t>(power)]
                                 : magnitude / double_powers[static_cast<std::size_t>(-power)];
-    return round_scaled_quick(t, result);
+    return round_to_integer_quick(t, result);
 }
 
 // The same in 128-bit integer arithmetic on the exact binary value.
-bool scaled_round_exact(double magnitude, int power, std::uint64_t& result);
+bool scale_and_round_exact(double magnitude, int power, std::uint64_t& result);
+
+// How a rounding may end: quick gives up where the quick path cannot settle
+// a value; exact goes on to the 128-bit path, which settles every value
+// within its range.
+enum class Rounding { quick, exact };
 
 // round(magnitude * 10^power), ties to even, judged on the exact double.
 // magnitude must be finite and not negative.
-inline bool scaled_round(double magnitude, int power, std::uint64_t& result) {
-    return scaled_round_quick(magnitude, power, result) || scaled_round_exact(magnitude, power, result);
+template <Rounding rounding = Rounding::exact>
+inline bool scale_and_round(double magnitude, int power, std::uint64_t& result) {
+    if (scale_and_round_quick(magnitude, power, result)) return true;
+    return rounding == Rounding::exact && scale_and_round_exact(magnitude, power, result);
 }
 
 // The most digits the fast paths handle: every such count fits 64 bits.
 inline constexpr int max_fast_digits = 17;
-
-inline constexpr std::array<std::uint64_t, 20> powers_of_ten_64 = [] {
-    std::array<std::uint64_t, 20> table{};
-    std::uint64_t value = 1;
-    for (std::size_t i = 0; i < table.size(); ++i, value *= 10) table[i] = value;
-    return table;
-}();
 
 // 10^power for 0 <= power <= 19.
 inline std::uint64_t power_of_ten_64(int power) { return powers_of_ten_64[static_cast<std::size_t>(power)]; }
@@ -93,16 +123,12 @@ inline int decimal_exponent(double magnitude) {
     return guess;
 }
 
-// How significant_digits rounds: quick gives up where the quick rounding
-// cannot settle a value; exact never does within its range.
-enum class Rounding { quick, exact };
-
 // The d significant digits of a positive normal magnitude, rounded as
-// scaled_round does, as an integer in [10^(d-1), 10^d), and the decimal
-// exponent of the first digit (magnitude ~ digits * 10^(exponent - d + 1)).
+// scale_and_round does: digits in [10^(d-1), 10^d), count d, and the
+// exponent of the last digit (magnitude ~ digits * 10^exponent).
 // 1 <= d <= 17.  False for zero, subnormal and non-finite values.
 template <Rounding rounding = Rounding::exact>
-inline bool significant_digits(double magnitude, int d, std::uint64_t& digits, int& exponent) {
+inline bool round_significant(double magnitude, int d, Decimal& result) {
     if (!std::isnormal(magnitude)) return false;
     // A wrong guess only costs another attempt below.
     int guess = decimal_exponent(magnitude);
@@ -111,26 +137,40 @@ inline bool significant_digits(double magnitude, int d, std::uint64_t& digits, i
     for (int attempt = 0; attempt < 3; ++attempt) {
         std::uint64_t n = 0;
         const int power = d - 1 - guess;
-        const bool rounded = rounding == Rounding::quick ? scaled_round_quick(magnitude, power, n)
-                                                         : scaled_round(magnitude, power, n);
-        if (!rounded) return false;
+        if (!scale_and_round<rounding>(magnitude, power, n)) return false;
         if (n < low) {
             --guess;  // the value lies below 10^guess
         } else if (n > high) {
             ++guess;  // the value reaches 10^(guess+1)
         } else {
             // A rounding that reaches 10^d carries into the next power of ten.
-            digits = n == high ? low : n;
-            exponent = n == high ? guess + 1 : guess;
+            result.digits = n == high ? low : n;
+            result.count = d;
+            result.exponent = (n == high ? guess + 1 : guess) - (d - 1);
             return true;
         }
     }
     return false;
 }
 
+// magnitude rounded to d decimals (0 <= d <= 17): digits = round(magnitude
+// * 10^d), count the digits it shows with at least one before the point,
+// exponent -d.  False where that does not fit 64 bits (or, quick, where the
+// quick path cannot settle it).
+template <Rounding rounding = Rounding::exact>
+inline bool round_fixed(double magnitude, int d, Decimal& result);
+
 // Writes the count decimal digits of value, with leading zeros; value must
 // be below 10^count.
 void write_digits(char* out, std::uint64_t value, int count);
+
+// The most digits of a 64-bit integer.
+inline constexpr int max_integer_digits = 20;
+
+// The decimal digits of value, without leading zeros ("0" for 0); returns
+// their count (at most max_integer_digits).  The one integer writer of the runtime:
+// async-signal-safe, it also serves the reports.
+int write_integer(char* out, std::uint64_t value);
 
 // "00" to "99": two digits per division.
 inline constexpr std::array<char, 200> digit_pairs = [] {
@@ -150,7 +190,20 @@ inline void write_two_digits(char* out, unsigned value) { std::memcpy(out, &digi
 // digit's value 0 to 9.  A handful of multiplications instead of a loop.
 std::uint64_t eight_digit_values(std::uint32_t value);
 
-// The number of decimal digits of value (1 for 0).
-int digit_count(std::uint64_t value);
+// The number of decimal digits of value (1 for 0).  1233 / 2^12 is log10(2)
+// closely enough that the bit width gives the count or one more.
+inline int digit_count(std::uint64_t value) {
+    value |= 1;  // the same count, and 1 digit for 0
+    const int guess = (std::bit_width(value) * 1233) >> 12;
+    return guess + (value >= powers_of_ten_64[static_cast<std::size_t>(guess)] ? 1 : 0);
+}
+
+template <Rounding rounding>
+inline bool round_fixed(double magnitude, int d, Decimal& result) {
+    if (!scale_and_round<rounding>(magnitude, d, result.digits)) return false;
+    result.count = std::max(digit_count(result.digits), d + 1);
+    result.exponent = -d;
+    return true;
+}
 
 }  // namespace textio

@@ -1,6 +1,7 @@
 #include "textio/list_output.hpp"
 
 #include "textio/convert.hpp"
+#include "textio/decimal.hpp"
 #include "textio/line_buffer.hpp"
 #include "textio/statement.hpp"
 
@@ -37,21 +38,16 @@ void list_item(std::string_view text) {
 void list_item(const char* text) { list_item(std::string_view(text)); }
 
 void list_item(std::int32_t value) {
-    char digits[10];
-    char* const end = digits + sizeof digits;
-    char* p = end;
-    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    const int count = static_cast<int>(end - p);
+    char digits[max_integer_digits];
+    const std::uint32_t magnitude =
+        value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    const int count = write_integer(digits, magnitude);
     // Only the digits count towards the limit, not the blank or the sign.
     break_before(count);
     LineBuffer& buffer = line_buffer();
     buffer.put(' ');
     if (value < 0) buffer.put('-');
-    buffer.put(p, count);
+    buffer.put(digits, count);
 }
 
 void list_item(double value) {

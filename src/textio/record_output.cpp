@@ -164,9 +164,9 @@ void write_record(int unit, FormatState& format, std::span<const double> values)
     begin_record(unit, format);
     RecordPlan& plan = format.plan;
     if (!plan.built || plan.values != values.size()) build_plan(format.format, values.size(), plan);
-    const double* value = values.data();
-    for (std::size_t i = 0; i < plan.records.size(); ++i) {
-        if (i > 0) emit_line();  // the record ends and the walk goes on in a new one
+    const double* value = write_planned_record(plan, plan.records.front(), values.data());
+    for (std::size_t i = 1; i < plan.records.size(); ++i) {
+        emit_line();  // the record ends and the walk goes on in a new one
         value = write_planned_record(plan, plan.records[i], value);
     }
     if (plan.format_error) fatal_error(err_format, "startio");

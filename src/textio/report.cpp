@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "textio/decimal.hpp"
 #include "textio/signals.hpp"
 #include "textio/statement.hpp"
 #include "textio/units.hpp"
@@ -32,16 +33,12 @@ public:
         return *this;
     }
     ReportWriter& operator<<(int value) {
-        char digits[12];
-        char* end = digits + sizeof digits;
-        char* p = end;
-        unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-        do {
-            *--p = static_cast<char>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        if (value < 0) *--p = '-';
-        return *this << std::string_view(p, static_cast<std::size_t>(end - p));
+        char digits[1 + max_integer_digits];
+        const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+        digits[0] = '-';
+        const int count = write_integer(digits + 1, magnitude);
+        const int start = value < 0 ? 0 : 1;
+        return *this << std::string_view(digits + start, static_cast<std::size_t>(count + 1 - start));
     }
     void flush() {
         const char* p = buffer_;

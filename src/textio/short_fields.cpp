@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "textio/decimal.hpp"
+#include "textio/field_layout.hpp"
 
 namespace textio {
 
@@ -17,7 +18,6 @@ constexpr int max_width = 24;
 constexpr int word_size = 8;
 constexpr int max_short_decimals = 7;   // leaves at least one whole digit of the eight
 constexpr int max_significant_digits = 8;
-constexpr int exponent_characters = 4;  // "E+dd"
 constexpr std::uint64_t eight_digit_limit = 100'000'000;
 constexpr std::uint64_t zero_characters = 0x3030'3030'3030'3030;   // "00000000"
 constexpr std::uint64_t blank_characters = 0x2020'2020'2020'2020;  // "        "
@@ -60,56 +60,65 @@ bool write_fixed_short(char* out, double value, int w, int d) {
     // Only the quick rounding: what it leaves open goes the general way.  It
     // also turns away infinities and NaN.
     std::uint64_t scaled = 0;
-    const double t = std::fabs(value) * double_powers[static_cast<std::size_t>(d)];
-    if (!round_scaled_quick(t, scaled) || scaled >= eight_digit_limit) return false;
+    if (!scale_and_round<Rounding::quick>(std::fabs(value), d, scaled) || scaled >= eight_digit_limit) return false;
+    // The digits as bytes tell the count: their leading zeros are zero bytes.
     const std::uint64_t digits = eight_digit_values(static_cast<std::uint32_t>(scaled));
     const int leading_zeros = std::countr_zero(digits) / 8;  // 8 for a zero value
     const int whole_digits = std::max(word_size - leading_zeros - d, 1);
-    const bool negative = value < 0 && scaled != 0;  // a value that rounds to zero loses its sign
-    if (whole_digits + 1 + d + (negative ? 1 : 0) > w) return false;  // asterisks, or the "0" gives way
+    const FixedLayout layout = fixed_layout(w, whole_digits, d, value < 0, leading_zeros >= word_size - d, scaled == 0);
+    if (layout.asterisks || layout.drop_zero) return false;
 
+    // The image, its last 24 bytes, the field its last w (here F15.7, -1.5):
+    //
+    //        . . . . . . . . . . . . . . . . . . . . . . . .
+    //   1st  [ 0 0 0 0 0 0 0 1 ] . [ 5 0 0 0 0 0 0 ]        all eight digits end the image
+    //   2nd  [ _ _ _ _ _ _ 0 1 ]                            the same word moved d bytes up,
+    //                                                       blanks before the whole digits,
+    //                                                       ending just before the point
+    //   then the point, and the minus before the whole digits:  "         -1.5000000"
+    //
+    // (the second store overwrites the first word's leading digits, which
+    // are the whole digits' places.)
     FieldImage image;
     const int point = max_width - 1 - d;
-    // All eight digits end the image, their last d being the decimals.  The
-    // whole digits are the same characters moved d bytes up, with blanks
-    // before them, stored to end just before the point over the first word.
     const std::uint64_t characters = digits + zero_characters;
     image.store(max_width - word_size, characters);
     image.store(point - word_size, keep_last(characters << (8 * d), whole_digits));
     image[point] = '.';
-    if (negative) image[point - whole_digits - 1] = '-';
+    if (layout.minus) image[point - whole_digits - 1] = '-';
     image.copy_field(out, w);
     return true;
 }
 
 bool write_exponent_short(char* out, double value, int w, int d) {
     if (!little_endian || w < min_width || w > max_width || d < 1 || d > max_significant_digits) return false;
-    const bool negative = value < 0;  // negative zero is not negative
-    // The point, d digits and the exponent, plus the sign; a "0" before the
-    // point when there is room for it.
-    const int room = w - (1 + d + exponent_characters) - (negative ? 1 : 0);
-    if (room < 0) return false;
+    const ExponentLayout layout = exponent_layout(w, d, value < 0);
+    if (layout.asterisks) return false;
 
     const double magnitude = std::fabs(value);
-    std::uint64_t digits = 0;
+    Decimal decimal;
     int exponent = 0;  // the field shows 0.D1D2... times 10^exponent
     if (magnitude != 0) {
         // Infinities, NaN and subnormal values go the general way.
-        if (!significant_digits<Rounding::quick>(magnitude, d, digits, exponent)) return false;
-        exponent += 1;
+        if (!round_significant<Rounding::quick>(magnitude, d, decimal)) return false;
+        exponent = decimal.exponent + decimal.count;
     }
-    // |exponent| stays below 32 here: the quick rounding scales by 10^22 at most.
 
+    // The image, its last 24 bytes, the field its last w (here E12.4, 2.5):
+    //
+    //   [ _ _ _ _ 2 5 0 0 ] E + 0 1     the d digits end a word before the
+    //         0 .                        exponent, blanks before them; then
+    //                                    the point, the "0" and the minus
+    //   result, last 12 bytes:  "  0.2500E+01"
     FieldImage image;
     const int exponent_start = max_width - exponent_characters;
-    image.store(exponent_start - word_size, keep_last(eight_digit_values(static_cast<std::uint32_t>(digits)) + zero_characters, d));
+    image.store(exponent_start - word_size,
+                keep_last(eight_digit_values(static_cast<std::uint32_t>(decimal.digits)) + zero_characters, d));
     int lead = exponent_start - d - 1;
     image[lead] = '.';
-    if (room > 0) image[--lead] = '0';
-    if (negative) image[--lead] = '-';
-    image[exponent_start] = 'E';
-    image[exponent_start + 1] = exponent < 0 ? '-' : '+';
-    write_two_digits(&image[exponent_start + 2], static_cast<unsigned>(exponent < 0 ? -exponent : exponent));
+    if (layout.zero) image[--lead] = '0';
+    if (layout.minus) image[--lead] = '-';
+    write_exponent_text(&image[exponent_start], exponent);
     image.copy_field(out, w);
     return true;
 }
