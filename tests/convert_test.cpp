@@ -33,6 +33,8 @@ TEST(FixedField, Table) {
         {-0.0, 8, 4, "  0.0000"},          {2.5, 4, 0, "  2."},
         {0.4, 2, 0, "0."},                 {0.4, 1, 0, "."},
         {1e-300, 8, 4, "  0.0000"},
+        // 10 * 10^7 is exactly 10^8, one digit beyond the eight of the short form.
+        {10.0, 15, 7, "     10.0000000"},  {99.99999995, 15, 7, "    100.0000000"},
     };
     for (const FieldCase& c : cases)
         EXPECT_EQ(textio::fixed_field(c.value, c.w, c.d), c.text) << c.value << " F" << c.w << "." << c.d;
@@ -49,6 +51,9 @@ TEST(ExponentField, Table) {
         {-2.5, 10, 4, "-.2500E+01"},       {2.5, 9, 4, ".2500E+01"},
         {-2.5, 9, 4, "*********"},         {5e-324, 12, 4, "  0.4941-323"},
         {1.7976931348623157e308, 12, 4, "  0.1798+309"},
+        // Exact ties reached by dividing by a power of ten go to the even digit.
+        {25.0, 8, 1, " 0.2E+02"},          {35.0, 8, 1, " 0.4E+02"},
+        {125.0, 9, 2, " 0.12E+03"},
     };
     for (const FieldCase& c : cases)
         EXPECT_EQ(textio::exponent_field(c.value, c.w, c.d), c.text) << c.value << " E" << c.w << "." << c.d;

@@ -45,8 +45,8 @@ TEST(Dwvfast, TwoPoints) {
 }
 
 TEST(Dwvfast, ReorderingIsTheBitReversal) {
-    // Element 1 (numbered from 1) is left where it is by every stage's first
-    // butterfly partner only after the reordering; the ramp shows the order.
+    // A ramp 1, 2, ..., n shows the order the reordering leaves: element i
+    // (numbered from 1) then holds 1 plus the bit reversal of i - 1.
     for (const auto& [n, order] : std::vector<std::pair<int, std::vector<int>>>{
              {8, {1, 5, 3, 7, 2, 6, 4, 8}},
              {16, {1, 9, 5, 13, 3, 11, 7, 15, 2, 10, 6, 14, 4, 12, 8, 16}}}) {
@@ -75,12 +75,21 @@ TEST(Dwvfast, ImpulseAndConstantAreExact) {
 
 TEST(Dwvfast, QuarterTurnUsesTheProgramsPi) {
     // n = 4, ind = -1, input at element 4: the second stage's factor for
-    // k - 1 = kmax / 2 is (c, -1) with c = cos(-pai/2), about -2.05e-10.
+    // k - 1 = kmax / 2 is (c, -1) with c = cos(-pai/2) = -sin(delta), delta =
+    // (pai - pi)/2 = 2.05e-10, so c = -delta to far below a unit of its last
+    // digit (delta^3/6 ~ 1e-30).  pi as the double nearest it plus the rest
+    // (1.2246467991473532e-16): pai minus the first is exact, and the rest
+    // is needed, as delta is ten digits smaller than pi.
     Signal a = {{0, 0}, {0, 0}, {0, 0}, {1, 0}};
     dwvfast(4, a.data(), 4, -1);
-    const double c = std::cos(-3.141592654 / 2.0);
+    const double pi_high = 3.141592653589793, pi_low = 1.2246467991473532e-16;
+    const double c = -((3.141592654 - pi_high) - pi_low) / 2;
     EXPECT_NEAR(c, -2.05e-10, 0.01e-10);
-    EXPECT_EQ(a, (Signal{{1, 0}, {-c, 1}, {-1, 0}, {c, -1}}));
+    const Signal expected = {{1, 0}, {-c, 1}, {-1, 0}, {c, -1}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_DOUBLE_EQ(a[i].real(), expected[i].real()) << i;
+        EXPECT_EQ(a[i].imag(), expected[i].imag()) << i;
+    }
 }
 
 // The defining sum with the full-precision pi, in long double.

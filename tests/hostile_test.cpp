@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -134,6 +136,55 @@ TEST(Hostile, AFifoWithoutReaderWaitsAndAnInterruptStillEndsTheRun) {
     ASSERT_TRUE(child.wait(timeout_ms));
     EXPECT_EQ(child.exit_code(), 1);
     EXPECT_EQ(child.err(), "Interrupt\n");
+}
+
+TEST(Hostile, AConsoleReaderThatLeftIsABrokenPipe) {
+    // Standard output is a pipe whose reader has gone: the console lines
+    // cannot be written, which is a report, not a silent death by SIGPIPE.
+    TempDir dir;
+    ChildOptions options;
+    options.cwd = dir.path();
+    Child child(options);
+    child.close_output();
+    ASSERT_TRUE(child.wait(timeout_ms));
+    EXPECT_FALSE(child.signaled());
+    EXPECT_EQ(child.exit_code(), 2);
+    EXPECT_EQ(child.err().substr(0, child.err().find("last format")),
+              "write: Broken pipe\napparent state: unit 6 (unnamed)\n");
+}
+
+TEST(Hostile, OnATerminalEachLineIsVisibleAtOnce) {
+    // Standard output a pseudo-terminal, the slip file a FIFO without a
+    // reader: the run waits at the slip file, and the console lines printed
+    // before it must already be on the terminal.
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("Exp_Slip.csv").c_str(), 0644), 0);
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ChildOptions options;
+    options.cwd = dir.path();
+    options.output_fd = terminal;
+    Child child(options);
+    ::close(terminal);
+    std::string shown;
+    for (int i = 0; i < timeout_ms / 10 && shown.find("Exp_Amp.csv") == std::string::npos; ++i) {
+        pollfd entry = {master, POLLIN, 0};
+        if (::poll(&entry, 1, 10) <= 0) continue;
+        char block[4096];
+        const ssize_t n = ::read(master, block, sizeof block);
+        if (n <= 0) break;
+        shown.append(block, static_cast<std::size_t>(n));
+    }
+    EXPECT_NE(shown.find("Fourier spectrum is stored in Exp_Amp.csv"), std::string::npos) << shown;
+    EXPECT_TRUE(child.running_after(100)) << "the run did not wait for the FIFO's reader";
+    child.send(SIGINT);
+    EXPECT_TRUE(child.wait(timeout_ms));
+    EXPECT_EQ(child.exit_code(), 1);
+    ::close(master);
 }
 
 TEST(Hostile, StopSignalsBlockedByTheParentStillWork) {

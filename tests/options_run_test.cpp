@@ -247,6 +247,15 @@ void check_slip(const std::string& file, double dt, double tau, int n, int time_
     }
 }
 
+TEST(OtherSource, TheDefaultRunAgainstTheClosedForms) {
+    // The run without options, checked as every other source is.
+    TempDir dir;
+    const Outcome result = run(dir.path(), {"--no-pause"});
+    EXPECT_EQ(result.status, 0);
+    check_slip(read_file(dir.file("Exp_Slip.csv")), 0.01, 1.0, 8192, 4, true);
+    check_spectrum(read_file(dir.file("Exp_Amp.csv")), 0.01, 1.0, 8192);
+}
+
 TEST(OtherSource, AShortPulseSampledFiner) {
     TempDir dir;
     const Outcome result = run(dir.path(), {"--tau=0.05", "--dt=0.001", "--no-pause"});

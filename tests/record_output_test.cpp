@@ -27,6 +27,17 @@ TEST(Record, TheProgramsRecords) {
               "  0.0122,  0.9941E+00,  0.7625E-01,  0.9942E+00,  0.7625E-01\n");
 }
 
+TEST(Record, MoreFormatsThanTheCacheHoldsStayApart) {
+    // Six format texts in turn, twice round, more than the parsed formats
+    // kept by text: each record must still follow its own format.
+    const std::pair<std::string, std::string> cases[] = {
+        {"(F6.2)", "  2.50\n"},       {"(F8.4)", "  2.5000\n"},     {"(E10.3)", " 0.250E+01\n"},
+        {"(F5.1,'|')", "  2.5|\n"},   {"(2(F4.1))", " 2.5\n"},      {"('<',F4.1,'>')", "< 2.5>\n"},
+    };
+    for (int round = 0; round < 2; ++round)
+        for (const auto& [format, expected] : cases) EXPECT_EQ(record(format, {2.5}), expected) << format << round;
+}
+
 TEST(Record, FormatItems) {
     const struct {
         const char* format;

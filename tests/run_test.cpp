@@ -11,6 +11,7 @@
 
 #include "reference_files.hpp"
 #include "support/child.hpp"
+#include "support/sha256.hpp"
 #include "support/temp_dir.hpp"
 
 namespace {
@@ -80,9 +81,28 @@ std::string line(const std::string& file, std::size_t number) {
     return file.substr(start, file.find('\n', start) - start);
 }
 
+// SHA-256 of the exact bytes of the run without options, as the program
+// has always written them.
+const std::string transcript_digest = "b44e13df1ef1391419869d998ab822c49fbcf2cf88a0838104f02c80bf09daba";
+const std::string slip_digest = "a498751efba0df38cf52558375626945839106b3a1f4193d9d560194650823ea";
+const std::string spectrum_digest = "88267421c221227af21627f5b8ba044eef36b8f1a004c02cf19dcebbef3e893e";
+
+TEST(WholeRun, TheReferencesAreTheStoredBytes) {
+    // The expected texts that other tests compare with, built from the
+    // formulas and the C library's conversions, are the bytes of the digests.
+    EXPECT_EQ(testing_support::sha256_hex(transcript), transcript_digest);
+    EXPECT_EQ(testing_support::sha256_hex(expected_slip()), slip_digest);
+    EXPECT_EQ(testing_support::sha256_hex(expected_spectrum()), spectrum_digest);
+    // The digest itself, on the standard's own example.
+    EXPECT_EQ(testing_support::sha256_hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
 TEST(WholeRun, WritesTheTranscriptAndBothFilesExactly) {
     TempDir dir;
     const Outcome run = run_in(dir.path());
+    EXPECT_EQ(testing_support::sha256_hex(run.out), transcript_digest);
+    EXPECT_EQ(testing_support::sha256_hex(read_file(dir.file(slip_name))), slip_digest);
+    EXPECT_EQ(testing_support::sha256_hex(read_file(dir.file(spectrum_name))), spectrum_digest);
     EXPECT_EQ(run.out, transcript);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
@@ -275,6 +295,14 @@ TEST_F(UnprivilegedRun, ADirectoryThatMayNotBeWritten) {
     EXPECT_FALSE(testing_support::file_exists(dir.file(slip_name)));
 }
 
+// A run in dir whose pause waits on a pipe that the test holds open.
+ChildOptions waiting_run(const TempDir& dir) {
+    ChildOptions options;
+    options.cwd = dir.path();
+    options.input = ChildOptions::Input::pipe;
+    return options;
+}
+
 struct SignalCase {
     int signal_number;
     const char* report;
@@ -286,9 +314,7 @@ TEST(RunSignals, AtThePause) {
                                 SignalCase{SIGABRT, "IOT Trap\n", 128 + SIGABRT},
                                 SignalCase{SIGFPE, "Floating Exception\n", 128 + SIGFPE}}) {
         TempDir dir;
-        ChildOptions options;
-        options.cwd = dir.path();
-        options.input = ChildOptions::Input::pipe;
+        ChildOptions options = waiting_run(dir);
         Child child(options);
         ASSERT_TRUE(child.wait_for_output("Hit any key to stop\n", timeout_ms));
         child.send(c.signal_number);
@@ -307,9 +333,7 @@ TEST(RunSignals, AbnormalEndRightAfterTheLastWrite) {
     // console lines a second time.
     for (int attempt = 0; attempt < 20; ++attempt) {
         TempDir dir;
-        ChildOptions options;
-        options.cwd = dir.path();
-        options.input = ChildOptions::Input::pipe;
+        ChildOptions options = waiting_run(dir);
         Child child(options);
         ASSERT_TRUE(child.wait_for_output("Hit any key to stop\n", timeout_ms));
         child.send(SIGABRT);
@@ -326,9 +350,7 @@ TEST(RunSignals, ASignalAnywhereLeavesCompleteRecords) {
     for (const SignalCase& c : {SignalCase{SIGINT, "Interrupt\n", 1}, SignalCase{SIGABRT, "IOT Trap\n", 128 + SIGABRT}}) {
         for (int delay_us = 0; delay_us <= 30000; delay_us += 1500) {
             TempDir dir;
-            ChildOptions options;
-            options.cwd = dir.path();
-            options.input = ChildOptions::Input::pipe;
+            ChildOptions options = waiting_run(dir);
             Child child(options);
             ::usleep(static_cast<useconds_t>(delay_us));
             child.send(c.signal_number);
@@ -345,9 +367,7 @@ TEST(RunSignals, ASignalAnywhereLeavesCompleteRecords) {
 
 TEST(RunSignals, InterruptsIgnoredAtStartStayIgnored) {
     TempDir dir;
-    ChildOptions options;
-    options.cwd = dir.path();
-    options.input = ChildOptions::Input::pipe;
+    ChildOptions options = waiting_run(dir);
     options.ignore_interrupts = true;
     Child child(options);
     ASSERT_TRUE(child.wait_for_output("Hit any key to stop\n", timeout_ms));
@@ -364,9 +384,7 @@ TEST(RunSignals, WhileAWriteIsBlocked) {
     // large write; a termination request still ends it.
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.file(slip_name).c_str(), 0644), 0);
-    ChildOptions options;
-    options.cwd = dir.path();
-    options.input = ChildOptions::Input::pipe;
+    ChildOptions options = waiting_run(dir);
     Child child(options);
     ::usleep(300000);
     child.send(SIGTERM);

@@ -210,6 +210,36 @@ TEST_F(SystemCallSweep, WithoutEarlierFiles) { sweep(false); }
 
 TEST_F(SystemCallSweep, WithEarlierLongerFiles) { sweep(true); }
 
+// The paths at a close: a cut that cannot be made (its fstat fails) and a
+// close that fails, each with its exact report.
+TEST_F(SystemCallSweep, AFailedCutAndAFailedCloseAtTheClose) {
+    const std::string endfile_report =
+        "endfile: truncation failed in endfile\napparent state: unit 11 named Exp_Slip.csv\n"
+        "lately writing sequential formatted external IO\n";
+    bool cut_failed = false;
+    int stats = 0;
+    for (const auto& [call, ordinal] : calls_of_a_clean_run(true)) stats += call == "newfstatat";
+    for (int n = 1; n <= stats && !cut_failed; ++n) {
+        TempDir dir;
+        // An earlier file: the slip file is then checked at its first write
+        // and again at its close.
+        write_file(dir.file(slip_name), earlier_file + earlier_file);
+        const Outcome run = traced_run(dir.path(), {"-o", "/dev/null", "-e", "trace=newfstatat", "-e",
+                                                    "inject=newfstatat:error=EIO:when=" + std::to_string(n)});
+        cut_failed = run.err == endfile_report;
+    }
+    // Every fstat of the slip file before its close is checked and reported
+    // as "fstat"; only the one at the close gives this report.
+    EXPECT_TRUE(cut_failed) << "no failed fstat made the cut at the close fail";
+
+    TempDir dir;
+    const Outcome run = traced_run(dir.path(), {"-o", "/dev/null", "-e", "trace=close", "-e", "inject=close:error=EIO:when=1"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "close: " + description_of.at("EIO") +
+                           "\napparent state: unit 11 named Exp_Slip.csv\nlately writing sequential formatted external IO\n");
+    EXPECT_TRUE(read_file(dir.file(slip_name)) == reference::slip_file());
+}
+
 // A signal sent in the middle of the output by a tracer comes with the
 // kernel's si_code; it must never make bytes go out twice.
 TEST_F(SystemCallSweep, AbnormalSignalsFromATracerNeverDuplicateOutput) {

@@ -55,10 +55,23 @@ TEST(Units, TheFirstWriteEmptiesAnEarlierFile) {
     textio::close_unit(unit);
 }
 
+TEST(Units, AFileOpenedButNeverWrittenIsLeftAsItWas) {
+    // A run stopped between the open and the first write leaves an earlier
+    // file as it found it: the close cuts only a file that was written.
+    TempDir dir;
+    const std::string path = dir.file("kept.csv");
+    write_file(path, "an earlier run's records\n");
+    textio::open_unit(unit, path);
+    textio::close_unit(unit);
+    EXPECT_EQ(read_file(path), "an earlier run's records\n");
+}
+
 TEST(Units, AKilledRunLeavesOnlyItsOwnRecords) {
     TempDir dir;
     const std::string path = dir.file("killed.csv");
-    write_file(path, std::string(200000, 'Q'));
+    // Longer than all the test writes: without the emptying at the first
+    // write, its tail would follow the records.
+    write_file(path, std::string(1000000, 'Q'));
     const pid_t pid = fork();
     if (pid == 0) {
         textio::open_unit(unit, path);
@@ -73,6 +86,8 @@ TEST(Units, AKilledRunLeavesOnlyItsOwnRecords) {
     const std::string left = read_file(path);
     EXPECT_EQ(left.find('Q'), std::string::npos);
     EXPECT_EQ(left.substr(0, 20), " record 0\n record 1\n");
+    EXPECT_GT(left.size(), 65536u);  // a buffer's worth reached the file: the kill came after writes
+    EXPECT_EQ(left.back(), '\n');
 }
 
 TEST(UnitsDeathTest, OpenFailuresNameTheUnitAndFile) {

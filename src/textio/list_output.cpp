@@ -25,7 +25,7 @@ void list_begin(int unit) {
     StatementState& state = statement_state();
     state.has_last_format = true;
     state.last_format = list_io_format;
-    start_writing(unit, "list output start");
+    switch_to_writing(unit, "list output start");
 }
 
 void list_item(std::string_view text) {

@@ -157,7 +157,7 @@ void begin_record(int unit, FormatState& format) {
             fatal_error(err_format, error == FormatError::unterminated_text ? "bad string" : "startio");
         format.parsed = true;
     }
-    start_writing(unit, "write start");
+    switch_to_writing(unit, "write start");
 }
 
 void write_record(int unit, FormatState& format, std::span<const double> values) {

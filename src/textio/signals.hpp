@@ -22,7 +22,7 @@ void install_signal_reports();
 
 namespace detail {
 extern volatile std::sig_atomic_t stop_signal;
-extern volatile std::sig_atomic_t in_safe_section;
+extern volatile std::sig_atomic_t in_safe_section;  // the depth of nested sections
 extern volatile std::sig_atomic_t deferred_signal;
 extern volatile std::sig_atomic_t run_ending;
 [[noreturn]] void act_on_deferred_signal();
@@ -30,18 +30,20 @@ extern volatile std::sig_atomic_t run_ending;
 
 // A stretch of code that changes state the abnormal-signal handlers read
 // (the streams' buffers and counts).  Such a signal sent by another process
-// waits until the section ends; the sections do not nest.
+// or a tracer waits until the section ends.  Sections may nest: the depth is
+// counted (only this thread changes it; the handlers only read it), and a
+// deferred signal is acted on when the outermost one ends.
 class SignalSafeSection {
 public:
     SignalSafeSection() {
-        detail::in_safe_section = 1;
+        detail::in_safe_section = detail::in_safe_section + 1;
         std::atomic_signal_fence(std::memory_order_seq_cst);
     }
     ~SignalSafeSection() {
         std::atomic_signal_fence(std::memory_order_seq_cst);
-        detail::in_safe_section = 0;
+        detail::in_safe_section = detail::in_safe_section - 1;
         std::atomic_signal_fence(std::memory_order_seq_cst);
-        if (detail::deferred_signal != 0) detail::act_on_deferred_signal();
+        if (detail::in_safe_section == 0 && detail::deferred_signal != 0) detail::act_on_deferred_signal();
     }
     SignalSafeSection(const SignalSafeSection&) = delete;
     SignalSafeSection& operator=(const SignalSafeSection&) = delete;

@@ -11,10 +11,6 @@ namespace detail {
 StatementState statement_state;
 }
 
-void switch_unit_to_writing(int unit, const char* context) {
-    if (!switch_to_writing(unit)) fatal_error(err_cannot_write, context);
-}
-
 void end_statement() { statement_state().busy = false; }
 
 }  // namespace textio

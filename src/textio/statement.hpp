@@ -52,12 +52,11 @@ inline void begin_statement(int unit, const StatementContexts& contexts, const c
     line_buffer().clear();
 }
 
-// Switches the unit to writing; failure is error 127 with the context word.
-void switch_unit_to_writing(int unit, const char* context);
-
-// Switches the unit to writing if it is not yet.
-inline void start_writing(int unit, const char* context) {
-    if (unit_entry(unit).last_was_write != 1) switch_unit_to_writing(unit, context);
+// The switch to writing at the start of a write statement, if the unit is
+// not writing yet; a unit that cannot be switched is error 127 with the
+// statement's context word.
+inline void switch_to_writing(int unit, const char* context) {
+    if (unit_entry(unit).last_was_write != 1 && !switch_to_writing(unit)) fatal_error(err_cannot_write, context);
 }
 
 // Ends the line in the line buffer and hands it, with its line feed, to the

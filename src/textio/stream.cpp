@@ -108,6 +108,13 @@ Stream::Status Stream::write_through(const char* data, std::size_t size, Waiting
             continue;
         }
         if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+            // Who may give up here, and who goes round again:
+            //
+            //                     waiting allowed          waiting never (a handler)
+            //   pipe, terminal    next_chunk waits, and    next_chunk hands on only
+            //                     a stop request ends it   what is ready now
+            //   regular file      write again: a file      a stop request ends the
+            //                     never blocks for long    flush here, else again
             if (regular_ && stop_request() != 0 && waiting == Waiting::never) return Status::interrupted;
             continue;
         }

@@ -48,7 +48,10 @@ void open_unit(int unit, std::string_view name);
 // Connects an unconnected unit to "fort.<unit>"; returns false on failure.
 bool connect_by_default(int unit);
 
-// Makes the unit writable; returns false when it cannot be (error 127).
+// The switch to writing itself: makes the unit writable (a unit connected
+// for reading is opened for update) and empties an earlier file beyond the
+// position; false when it cannot be made writable (error 127 for the
+// statement).  Statements call it through switch_to_writing(unit, context).
 bool switch_to_writing(int unit);
 
 // Hands bytes to the unit's stream; a failure is a fatal I/O report.

@@ -46,7 +46,8 @@ Child::Child(const ChildOptions& options) {
     ::signal(SIGPIPE, SIG_IGN);
     int in_pipe[2] = {-1, -1}, out_pipe[2] = {-1, -1}, err_pipe[2] = {-1, -1};
     if (options.input == ChildOptions::Input::pipe && ::pipe2(in_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    if (options.output == ChildOptions::Output::pipe && ::pipe2(out_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    if (options.output_fd < 0 && options.output == ChildOptions::Output::pipe && ::pipe2(out_pipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
     if (options.error_fd < 0 && ::pipe2(err_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
     std::vector<std::string> argv = options.argv.empty() ? std::vector<std::string>{program_path()} : options.argv;
 
@@ -68,6 +69,7 @@ Child::Child(const ChildOptions& options) {
             case ChildOptions::Output::closed: break;
         }
         if (in >= 0) ::dup2(in, 0); else ::close(0);
+        if (options.output_fd >= 0) out = options.output_fd;
         if (out >= 0) ::dup2(out, 1); else ::close(1);
         ::dup2(options.error_fd >= 0 ? options.error_fd : err_pipe[1], 2);
         if (options.unprivileged) drop_privileges();
@@ -131,6 +133,11 @@ void Child::write_input(const std::string& text) {
 void Child::close_input() {
     if (input_fd_ >= 0) ::close(input_fd_);
     input_fd_ = -1;
+}
+
+void Child::close_output() {
+    if (out_fd_ >= 0) ::close(out_fd_);
+    out_fd_ = -1;
 }
 
 void Child::send(int signal_number) { ::kill(pid_, signal_number); }

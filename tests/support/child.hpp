@@ -23,6 +23,7 @@ struct ChildOptions {
     long file_size_limit = 0;        // bytes a file may hold ("ulimit -f"); 0: no limit
     long address_space_limit = 0;    // bytes of address space ("ulimit -v"); 0: no limit
     int error_fd = -1;               // standard error on this descriptor instead of a pipe to the test
+    int output_fd = -1;              // standard output on this descriptor (a terminal, say)
     bool block_stop_signals = false; // start with SIGINT and SIGTERM blocked, as a careless parent may
     bool ignore_hang_up = false;     // start with SIGHUP ignored, as "nohup" does
     std::vector<std::pair<std::string, std::string>> environment;  // set in the child before it starts
@@ -37,6 +38,8 @@ public:
 
     void write_input(const std::string& text);
     void close_input();
+    // Closes the test's end of the output pipe: a reader that went away.
+    void close_output();
     // Collects output until standard output holds the marker; false on timeout.
     bool wait_for_output(const std::string& marker, int timeout_ms);
     void send(int signal_number);
