@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,8 @@
 #include "exp_slipv.hpp"
 #include "support/temp_dir.hpp"
 #include "textio/errors.hpp"
+#include "textio/signals.hpp"
+#include "textio/units.hpp"
 
 namespace {
 
@@ -40,6 +43,26 @@ TEST(FatalReportDeathTest, RuntimeAndSystemNumbersAreNotConfused) {
     EXPECT_EXIT(textio::fatal_system_error(EDQUOT, "write"), testing::ExitedWithCode(2), "^write: Disk quota exceeded\n");
     EXPECT_EQ(textio::runtime_error_message(99), nullptr);
     EXPECT_EQ(textio::runtime_error_message(133), nullptr);
+}
+
+TEST(SignalSafeSectionDeathTest, NestedSectionsHoldASignalUntilTheOutermostEnds) {
+    const auto nested = [] {
+        textio::install_signal_reports();
+        textio::init_unit_table();
+        {
+            textio::SignalSafeSection outer;
+            {
+                textio::SignalSafeSection inner;
+                ::kill(::getpid(), SIGABRT);  // sent, not raised by an instruction: it waits
+            }
+            // The inner section has ended, the outer has not: still held.
+            const char held[] = "held\n";
+            ssize_t ignored = ::write(STDERR_FILENO, held, sizeof held - 1);
+            (void)ignored;
+        }
+        std::exit(0);  // never reached: the abort acts when the outer section ends
+    };
+    EXPECT_EXIT(nested(), testing::ExitedWithCode(128 + SIGABRT), "^held\nIOT Trap\n$");
 }
 
 }  // namespace
