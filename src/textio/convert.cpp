@@ -156,9 +156,7 @@ bool write_fixed_from_decimal(char* out, double value, int w, int d) {
 }  // namespace
 
 
-// Out of line: inlined into the record writer, it costs that loop more
-// instructions than the call.
-[[gnu::noinline]] void write_fixed(char* out, double value, int w, int d) {
+void write_fixed(char* out, double value, int w, int d) {
     if (!write_fixed_short(out, value, w, d)) write_fixed_after_short(out, value, w, d);
 }
 

@@ -7,14 +7,17 @@ namespace textio {
 inline constexpr int first_runtime_error = 100;
 inline constexpr int last_runtime_error = 132;
 
-inline constexpr int err_format = 100;
-inline constexpr int err_unit_number = 101;
-inline constexpr int err_formatted_not_allowed = 102;
-inline constexpr int err_endfile = 111;
-inline constexpr int err_no_space = 113;
-inline constexpr int err_not_connected = 114;
-inline constexpr int err_cannot_write = 127;
-inline constexpr int err_recursion = 131;
+// The numbers this runtime reports itself.
+enum RuntimeError : int {
+    err_format = 100,
+    err_unit_number = 101,
+    err_formatted_not_allowed = 102,
+    err_endfile = 111,
+    err_no_space = 113,
+    err_not_connected = 114,
+    err_cannot_write = 127,
+    err_recursion = 131,
+};
 
 // The message of a runtime error number (100 to 132), or nullptr for any
 // other number.

@@ -12,6 +12,7 @@ namespace textio {
 
 // An Fw.d field:  [blanks] [-] whole digits . d decimals
 struct FixedLayout {
+    bool fits = true;        // the text fits as it is: neither of the two below
     bool asterisks = false;  // the field is w asterisks and nothing else
     bool minus = false;
     bool drop_zero = false;  // the lone leading "0" is left out
@@ -25,6 +26,7 @@ constexpr FixedLayout fixed_layout(int w, int whole_digits, int d, bool negative
     layout.minus = negative && !all_zero;  // a value that rounds to zero loses its sign
     int needed = whole_digits + 1 + d + (layout.minus ? 1 : 0);
     if (needed > w) {
+        layout.fits = false;
         if (!zero_whole || needed != w + 1) {
             layout.asterisks = true;
             return layout;

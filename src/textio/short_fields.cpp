@@ -60,13 +60,14 @@ bool write_fixed_short(char* out, double value, int w, int d) {
     // Only the quick rounding: what it leaves open goes the general way.  It
     // also turns away infinities and NaN.
     std::uint64_t scaled = 0;
-    if (!scale_and_round<Rounding::quick>(std::fabs(value), d, scaled) || scaled >= eight_digit_limit) return false;
+    const double t = std::fabs(value) * double_powers[static_cast<std::size_t>(d)];
+    if (!round_to_integer_quick(t, scaled) || scaled >= eight_digit_limit) return false;
     // The digits as bytes tell the count: their leading zeros are zero bytes.
     const std::uint64_t digits = eight_digit_values(static_cast<std::uint32_t>(scaled));
     const int leading_zeros = std::countr_zero(digits) / 8;  // 8 for a zero value
     const int whole_digits = std::max(word_size - leading_zeros - d, 1);
     const FixedLayout layout = fixed_layout(w, whole_digits, d, value < 0, leading_zeros >= word_size - d, scaled == 0);
-    if (layout.asterisks || layout.drop_zero) return false;
+    if (!layout.fits) return false;  // asterisks, or the "0" gives way: the general path
 
     // The image, its last 24 bytes, the field its last w (here F15.7, -1.5):
     //
