@@ -50,14 +50,17 @@ void for_each_record(const double* svwave, const Parameters& p, Record&& record)
 void write_slip_file(double* svwave, const Parameters& p) {
     sample_velocity(svwave, p);
 
-    // The columns are laid out for the values they will hold.
+    // The columns are laid out for the values they will hold; the times
+    // rise, so the last is the largest.
     ColumnExtent time, velocity, slip, acceleration;
+    double last_time = 0.0;
     for_each_record(svwave, p, [&](double t, double v, double svs, double sva) {
-        time.add(t);
+        last_time = t;
         velocity.add(v);
         slip.add(svs);
         acceleration.add(sva);
     });
+    time.add(last_time);
     const Field histories[] = {plan_column(standard_history_field, velocity, 0.0),
                                plan_column(standard_history_field, slip, 0.0),
                                plan_column(standard_history_field, acceleration, 0.0)};
