@@ -4,9 +4,11 @@
 #   Exp_Amp.png   sampled and closed-form amplitude spectra, log-log, up to
 #                 the Nyquist frequency
 # Usage: plot/plot.sh [DIR]   (DIR holds Exp_Slip.csv and Exp_Amp.csv; default .)
+# Installed, it is exp-slipv-plot; its messages carry the name it runs under.
 # Needs gnuplot (Debian: apt-get install gnuplot-nox).
 set -euo pipefail
 
+name=${0##*/}
 dir=${1:-.}
 slip=$dir/Exp_Slip.csv
 spectrum=$dir/Exp_Amp.csv
@@ -14,7 +16,7 @@ width=1200
 height=900
 
 fail() {
-  echo "plot.sh: $*" >&2
+  echo "$name: $*" >&2
   exit 1
 }
 
@@ -24,18 +26,18 @@ fail() {
 # numbers; with records > 0, exactly that many.
 check() {  # file, header, number of fields, number of records[, why that number]
   [[ -f $1 && -r $1 ]] || fail "$1 is missing or cannot be read; run exp-slipv in $dir first"
-  awk -F, -v header="$2" -v fields="$3" -v records="$4" -v why="${5:-}" -v file="$1" '
-    NR == 1 { if ($0 != header) { print "plot.sh: " file ": the first line is not the header \"" header "\""; bad = 1; exit } next }
+  awk -F, -v name="$name" -v header="$2" -v fields="$3" -v records="$4" -v why="${5:-}" -v file="$1" '
+    NR == 1 { if ($0 != header) { print name ": " file ": the first line is not the header \"" header "\""; bad = 1; exit } next }
     {
-      if (NF != fields) { print "plot.sh: " file ":" NR ": " NF " fields, not " fields; bad = 1; exit }
+      if (NF != fields) { print name ": " file ":" NR ": " NF " fields, not " fields; bad = 1; exit }
       for (i = 1; i <= NF; i++)
         if ($i !~ /^ *-?([0-9]+\.?[0-9]*|\.[0-9]+)([Ee]?[-+][0-9]+)?$/) {
-          print "plot.sh: " file ":" NR ": field " i " is not a number: \"" $i "\""; bad = 1; exit
+          print name ": " file ":" NR ": field " i " is not a number: \"" $i "\""; bad = 1; exit
         }
     }
     END {
       if (bad) exit 1
-      if (records > 0 && NR - 1 != records) { print "plot.sh: " file ": " NR - 1 " records, not " records why; exit 1 }
+      if (records > 0 && NR - 1 != records) { print name ": " file ": " NR - 1 " records, not " records why; exit 1 }
     }' "$1" >&2 || exit 1
 }
 check "$slip" " time(s),velocity,displacement,acceleration" 4 0
@@ -46,7 +48,7 @@ check "$spectrum" " freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)" 5 $((sam
   " as for the $samples records of $slip; the two files are not of one run"
 
 if ! command -v gnuplot > /dev/null 2>&1; then
-  echo "plot.sh: gnuplot is not installed; install it with: sudo apt-get install gnuplot-nox" >&2
+  echo "$name: gnuplot is not installed; install it with: sudo apt-get install gnuplot-nox" >&2
   exit 3
 fi
 terminal="pngcairo size $width,$height font 'sans,11'"
@@ -132,5 +134,5 @@ GNUPLOT
 
 mv "$slip_png" "$dir/Exp_Slip.png"
 mv "$spectrum_png" "$dir/Exp_Amp.png"
-echo "plot.sh: tau = $tau s, dt = $dt s, $samples samples: time 0 to $window s, peak velocity $peak_velocity /s at t = $peak_time s, spectra $lowest to $nyquist Hz"
-echo "plot.sh: wrote $dir/Exp_Slip.png and $dir/Exp_Amp.png"
+echo "$name: tau = $tau s, dt = $dt s, $samples samples: time 0 to $window s, peak velocity $peak_velocity /s at t = $peak_time s, spectra $lowest to $nyquist Hz"
+echo "$name: wrote $dir/Exp_Slip.png and $dir/Exp_Amp.png"

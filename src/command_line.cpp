@@ -185,8 +185,8 @@ tau and dt must lie between 1e-9 and 1e9 seconds.  Values are decimal
 numbers such as 0.01, 1e-3 or .5.
 
 Exit status: 0 normal end; 1 interrupt or termination request; 2 fatal I/O
-report; 3 capacity guard; 64 unusable command line; 134, 136 abort or
-floating-point exception report.
+report; 3 capacity guard; 64 unusable command line; 129 hang-up; 134, 136
+abort or floating-point exception report.
 )";
 }
 

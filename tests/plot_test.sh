@@ -44,7 +44,7 @@ other)
   # spectra reach 500 Hz; the peak of v is e^-1/tau = 7.357589 /s at t = tau.
   (cd "$dir" && "$program" --tau=0.05 --dt=0.001 --samples=4096 --no-pause > /dev/null) || fail "the program failed"
   out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
-  expected="plot.sh: tau = 0.05 s, dt = 0.001 s, 4096 samples: time 0 to 0.5 s, peak velocity 7.357589 /s at t = 0.05 s, spectra 0.2441 to 500 Hz"
+  expected="tau = 0.05 s, dt = 0.001 s, 4096 samples: time 0 to 0.5 s, peak velocity 7.357589 /s at t = 0.05 s, spectra 0.2441 to 500 Hz"
   [[ $out == *"$expected"* ]] || fail "plot.sh drew another run: $out"
   for picture in Exp_Slip.png Exp_Amp.png; do
     [[ -n $(png_size "$dir/$picture") ]] || fail "$picture is not a PNG file"
