@@ -35,10 +35,11 @@ mkdir "$root/run"
 help=$("$program" --help) || fail "--help failed"
 [[ $help == "Usage: exp-slipv [OPTION]..."* ]] || fail "--help does not begin with the usage"
 
-# Every long option of --help is in the manual page (whose "\-" are hyphens).
-page=$(sed 's/\\-/-/g' "$prefix/share/man/man1/exp-slipv.1")
+# Every long option of --help has its own entry in the manual page: the tag
+# line after a ".TP" (in the page, "\-" is a hyphen).
+tags=$(sed 's/\\-/-/g' "$prefix/share/man/man1/exp-slipv.1" | awk 'previous == ".TP" { print } { previous = $0 }')
 for option in $(grep -o -- '--[a-z][a-z-]*' <<< "$help" | sort -u); do
-  grep -qF -- "$option" <<< "$page" || fail "the manual page does not document $option"
+  grep -qE -- "(^| )$option([= ]|\$)" <<< "$tags" || fail "the manual page has no entry for $option"
 done
 grep -qF "exp-slipv $version" "$prefix/share/man/man1/exp-slipv.1" || fail "the manual page does not carry the version"
 
