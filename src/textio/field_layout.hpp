@@ -19,12 +19,18 @@ struct FixedLayout {
     int blanks = 0;
 };
 
+// A value that rounds to zero loses its sign.
+constexpr bool fixed_minus(bool negative, bool all_zero) { return negative && !all_zero; }
+
+// The characters of the text: the whole digits, the point, d decimals, the sign.
+constexpr int fixed_needed(int whole_digits, int d, bool minus) { return whole_digits + 1 + d + (minus ? 1 : 0); }
+
 // whole_digits: the digits before the point (a lone "0" counts);
 // zero_whole: they are that lone "0"; all_zero: every digit shown is 0.
 constexpr FixedLayout fixed_layout(int w, int whole_digits, int d, bool negative, bool zero_whole, bool all_zero) {
     FixedLayout layout;
-    layout.minus = negative && !all_zero;  // a value that rounds to zero loses its sign
-    int needed = whole_digits + 1 + d + (layout.minus ? 1 : 0);
+    layout.minus = fixed_minus(negative, all_zero);
+    int needed = fixed_needed(whole_digits, d, layout.minus);
     if (needed > w) {
         layout.fits = false;
         if (!zero_whole || needed != w + 1) {
@@ -70,16 +76,22 @@ constexpr ExponentLayout exponent_layout(int w, int d, bool negative) {
 inline constexpr int two_digit_exponent_limit = 99;
 inline constexpr int max_exponent_magnitude = 999;
 
-// Writes the four exponent characters of 0.D1D2... x 10^exponent: "E+01",
-// "E-04", or "+100", "-119".
+// The exponent characters of 0.D1D2... x 10^exponent for |exponent| <= 99:
+// "E+01", "E-04".
+inline void write_two_digit_exponent_text(char* out, int exponent) {
+    out[0] = 'E';
+    out[1] = exponent < 0 ? '-' : '+';
+    write_two_digits(out + 2, static_cast<unsigned>(exponent < 0 ? -exponent : exponent));
+}
+
+// The four exponent characters for any exponent: beyond two digits the
+// letter gives way, "+100", "-119".
 inline void write_exponent_text(char* out, int exponent) {
     const int magnitude = std::min(exponent < 0 ? -exponent : exponent, max_exponent_magnitude);
-    if (magnitude <= two_digit_exponent_limit) {
-        *out++ = 'E';
-    }
-    *out++ = exponent < 0 ? '-' : '+';
-    if (magnitude > two_digit_exponent_limit) *out++ = static_cast<char>('0' + magnitude / 100);
-    write_two_digits(out, static_cast<unsigned>(magnitude % 100));
+    if (magnitude <= two_digit_exponent_limit) return write_two_digit_exponent_text(out, exponent);
+    out[0] = exponent < 0 ? '-' : '+';
+    out[1] = static_cast<char>('0' + magnitude / 100);
+    write_two_digits(out + 2, static_cast<unsigned>(magnitude % 100));
 }
 
 }  // namespace textio

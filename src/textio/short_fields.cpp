@@ -66,8 +66,10 @@ bool write_fixed_short(char* out, double value, int w, int d) {
     const std::uint64_t digits = eight_digit_values(static_cast<std::uint32_t>(scaled));
     const int leading_zeros = std::countr_zero(digits) / 8;  // 8 for a zero value
     const int whole_digits = std::max(word_size - leading_zeros - d, 1);
-    const FixedLayout layout = fixed_layout(w, whole_digits, d, value < 0, leading_zeros >= word_size - d, scaled == 0);
-    if (!layout.fits) return false;  // asterisks, or the "0" gives way: the general path
+    // Only a text that fits as it is: asterisks, or a "0" that gives way, are
+    // the general path's (by fixed_layout).
+    const bool minus = fixed_minus(value < 0, scaled == 0);
+    if (fixed_needed(whole_digits, d, minus) > w) return false;
 
     // The image, its last 24 bytes, the field its last w (here F15.7, -1.5):
     //
@@ -86,7 +88,7 @@ bool write_fixed_short(char* out, double value, int w, int d) {
     image.store(max_width - word_size, characters);
     image.store(point - word_size, keep_last(characters << (8 * d), whole_digits));
     image[point] = '.';
-    if (layout.minus) image[point - whole_digits - 1] = '-';
+    if (minus) image[point - whole_digits - 1] = '-';
     image.copy_field(out, w);
     return true;
 }
@@ -119,7 +121,8 @@ bool write_exponent_short(char* out, double value, int w, int d) {
     image[lead] = '.';
     if (layout.zero) image[--lead] = '0';
     if (layout.minus) image[--lead] = '-';
-    write_exponent_text(&image[exponent_start], exponent);
+    // |exponent| stays below 32 here: the quick rounding scales by 10^22 at most.
+    write_two_digit_exponent_text(&image[exponent_start], exponent);
     image.copy_field(out, w);
     return true;
 }
