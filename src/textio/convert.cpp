@@ -62,8 +62,13 @@ bool write_fixed_from_decimal(char* out, double value, int w, int d) {
     if (!round_fixed(std::fabs(value), d, decimal)) return false;
     const std::uint64_t unit = power_of_ten_64(d);
     const std::uint64_t whole = decimal.digits / unit;
-    const int whole_digits = decimal.count - d;
-    const FixedLayout layout = fixed_layout(w, whole_digits, d, value < 0, whole == 0, decimal.digits == 0);
+    const int whole_digits = digit_count(whole);  // decimal.count - d, from the quotient at hand
+    // The common case, a text that fits, by the layout's parts; the rest by
+    // the whole layout.
+    const bool minus = fixed_minus(value < 0, decimal.digits == 0);
+    const int needed = fixed_needed(whole_digits, d, minus);
+    FixedLayout layout{true, false, minus, false, w - needed};
+    if (needed > w) layout = fixed_layout(w, whole_digits, d, value < 0, whole == 0, decimal.digits == 0);
     if (layout.asterisks) {
         fill(out, '*', w);
         return true;

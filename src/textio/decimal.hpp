@@ -188,7 +188,18 @@ inline void write_two_digits(char* out, unsigned value) { std::memcpy(out, &digi
 // The eight decimal digits of value (below 10^8), leading zeros included,
 // as the bytes of a word: the first digit in the lowest byte, each byte the
 // digit's value 0 to 9.  A handful of multiplications instead of a loop.
-std::uint64_t eight_digit_values(std::uint32_t value);
+inline std::uint64_t eight_digit_values(std::uint32_t value) {
+    // Two four-digit halves in 32-bit lanes, each split into two two-digit
+    // 16-bit lanes, each of those into two one-digit bytes.  A lane's product
+    // never reaches the next lane: 9999 * 10486 < 2^32 and 99 * 103 < 2^16.
+    // x * 10486 >> 20 is x / 100 for x <= 9999, x * 103 >> 10 is x / 10 for
+    // x <= 99.
+    std::uint64_t lanes = (value / 10000) | (std::uint64_t{value % 10000} << 32);
+    const std::uint64_t hundreds = ((lanes * 10486) >> 20) & 0x0000'007F'0000'007F;
+    lanes = hundreds | ((lanes - hundreds * 100) << 16);
+    const std::uint64_t tens = ((lanes * 103) >> 10) & 0x000F'000F'000F'000F;
+    return tens | ((lanes - tens * 10) << 8);
+}
 
 // The number of decimal digits of value (1 for 0).  1233 / 2^12 is log10(2)
 // closely enough that the bit width gives the count or one more.
