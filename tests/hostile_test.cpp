@@ -49,6 +49,13 @@ struct FullPipe {
     }
 };
 
+// Sends the signal and expects the run to end at once with the status.
+void expect_end_on(Child& child, int signal_number, int status) {
+    child.send(signal_number);
+    ASSERT_TRUE(child.wait(timeout_ms)) << "the run did not end on signal " << signal_number;
+    EXPECT_EQ(child.exit_code(), status) << "after signal " << signal_number;
+}
+
 // Waits until the file holds the given number of bytes (or the timeout).
 void wait_for_size(const std::string& path, std::size_t size) {
     struct stat status {};
@@ -68,10 +75,8 @@ TEST(Hostile, AnInterruptEndsARunWhoseReportCannotBeWritten) {
         options.error_fd = errors.write_end;
         Child child(options);
         ASSERT_TRUE(child.wait_for_output(prompt, timeout_ms));
-        child.send(signal_number);
         // "Interrupt" cannot be written: the run still ends, with status 1.
-        ASSERT_TRUE(child.wait(timeout_ms)) << "the run hung in its report";
-        EXPECT_EQ(child.exit_code(), 1);
+        ASSERT_NO_FATAL_FAILURE(expect_end_on(child, signal_number, 1));
         EXPECT_TRUE(read_file(dir.file("Exp_Amp.csv")) == reference::spectrum_file());
     }
 }
@@ -87,9 +92,7 @@ TEST(Hostile, ATerminationRequestEndsAFatalReportThatCannotBeWritten) {
     // The console lines come out before the report, which then blocks.
     ASSERT_TRUE(child.wait_for_output(" Fourier spectrum is stored in Exp_Amp.csv\n", timeout_ms));
     EXPECT_TRUE(child.running_after(200)) << "the report did not block; the test shows nothing";
-    child.send(SIGTERM);
-    ASSERT_TRUE(child.wait(timeout_ms)) << "the run hung in its report";
-    EXPECT_EQ(child.exit_code(), 1);
+    ASSERT_NO_FATAL_FAILURE(expect_end_on(child, SIGTERM, 1));
     EXPECT_FALSE(testing_support::file_exists(dir.file("Exp_Amp.csv")));
 }
 
@@ -132,9 +135,7 @@ TEST(Hostile, AFifoWithoutReaderWaitsAndAnInterruptStillEndsTheRun) {
     // The spectrum file is opened once the slip file is complete.
     wait_for_size(dir.file("Exp_Slip.csv"), reference::slip_file().size());
     EXPECT_TRUE(child.running_after(300)) << "the run did not wait for a reader";
-    child.send(SIGINT);
-    ASSERT_TRUE(child.wait(timeout_ms));
-    EXPECT_EQ(child.exit_code(), 1);
+    ASSERT_NO_FATAL_FAILURE(expect_end_on(child, SIGINT, 1));
     EXPECT_EQ(child.err(), "Interrupt\n");
 }
 
@@ -181,9 +182,7 @@ TEST(Hostile, OnATerminalEachLineIsVisibleAtOnce) {
     }
     EXPECT_NE(shown.find("Fourier spectrum is stored in Exp_Amp.csv"), std::string::npos) << shown;
     EXPECT_TRUE(child.running_after(100)) << "the run did not wait for the FIFO's reader";
-    child.send(SIGINT);
-    EXPECT_TRUE(child.wait(timeout_ms));
-    EXPECT_EQ(child.exit_code(), 1);
+    ASSERT_NO_FATAL_FAILURE(expect_end_on(child, SIGINT, 1));
     ::close(master);
 }
 
@@ -195,9 +194,7 @@ TEST(Hostile, StopSignalsBlockedByTheParentStillWork) {
     options.block_stop_signals = true;
     Child child(options);
     ASSERT_TRUE(child.wait_for_output(prompt, timeout_ms));
-    child.send(SIGTERM);
-    ASSERT_TRUE(child.wait(timeout_ms));
-    EXPECT_EQ(child.exit_code(), 1);
+    ASSERT_NO_FATAL_FAILURE(expect_end_on(child, SIGTERM, 1));
     EXPECT_EQ(child.err(), "Killed\n");
 }
 
@@ -212,9 +209,7 @@ TEST(Hostile, AHangUpEndsTheRunWithoutAReport) {
     // The pause is reached once both files are complete.
     wait_for_size(dir.file("Exp_Amp.csv"), reference::spectrum_file().size());
     EXPECT_TRUE(child.running_after(100));
-    child.send(SIGHUP);
-    ASSERT_TRUE(child.wait(timeout_ms));
-    EXPECT_EQ(child.exit_code(), 129);
+    ASSERT_NO_FATAL_FAILURE(expect_end_on(child, SIGHUP, 129));
     EXPECT_EQ(child.err(), "");
     EXPECT_EQ(read_file(dir.file("console.txt")), transcript);
     EXPECT_TRUE(read_file(dir.file("Exp_Slip.csv")) == reference::slip_file());

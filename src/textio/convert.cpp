@@ -55,20 +55,20 @@ void write_non_finite(char* out, double value, int w) {
 // form (write_fixed_short), then the 64-bit digits (write_fixed_from_decimal),
 // then the standard conversion's text (write_fixed_from_text).
 
-// The fixed field from the exactly rounded value in 64 bits; false where the
-// rounded value does not fit them.
+// The fixed field from round(|value| * 10^d) in 64 bits; false where it does
+// not fit them.
 bool write_fixed_from_decimal(char* out, double value, int w, int d) {
-    Decimal decimal;
-    if (!round_fixed(std::fabs(value), d, decimal)) return false;
+    std::uint64_t scaled = 0;
+    if (!scale_and_round(std::fabs(value), d, scaled)) return false;
     const std::uint64_t unit = power_of_ten_64(d);
-    const std::uint64_t whole = decimal.digits / unit;
-    const int whole_digits = digit_count(whole);  // decimal.count - d, from the quotient at hand
+    const std::uint64_t whole = scaled / unit;
+    const int whole_digits = digit_count(whole);
     // The common case, a text that fits, by the layout's parts; the rest by
     // the whole layout.
-    const bool minus = fixed_minus(value < 0, decimal.digits == 0);
+    const bool minus = fixed_minus(value < 0, scaled == 0);
     const int needed = fixed_needed(whole_digits, d, minus);
     FixedLayout layout{true, false, minus, false, w - needed};
-    if (needed > w) layout = fixed_layout(w, whole_digits, d, value < 0, whole == 0, decimal.digits == 0);
+    if (needed > w) layout = fixed_layout(w, whole_digits, d, value < 0, whole == 0, scaled == 0);
     if (layout.asterisks) {
         fill(out, '*', w);
         return true;
@@ -80,7 +80,7 @@ bool write_fixed_from_decimal(char* out, double value, int w, int d) {
         p += whole_digits;
     }
     *p++ = '.';
-    write_digits(p, decimal.digits % unit, d);
+    write_digits(p, scaled % unit, d);
     return true;
 }
 

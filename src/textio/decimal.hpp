@@ -45,8 +45,9 @@ inline constexpr std::array<double, max_exact_double_power + 1> double_powers = 
     return table;
 }();
 
-// The digits of a rounded magnitude as a value: digits * 10^exponent, with
-// count the number of digits the field shows (leading zeros included).
+// The significant digits of a rounded magnitude as a value: digits *
+// 10^exponent, count of them.  (A fixed field needs only the scaled integer,
+// scale_and_round's result.)
 struct Decimal {
     std::uint64_t digits = 0;
     int count = 0;
@@ -153,13 +154,6 @@ inline bool round_significant(double magnitude, int d, Decimal& result) {
     return false;
 }
 
-// magnitude rounded to d decimals (0 <= d <= 17): digits = round(magnitude
-// * 10^d), count the digits it shows with at least one before the point,
-// exponent -d.  False where that does not fit 64 bits (or, quick, where the
-// quick path cannot settle it).
-template <Rounding rounding = Rounding::exact>
-inline bool round_fixed(double magnitude, int d, Decimal& result);
-
 // Writes the count decimal digits of value, with leading zeros; value must
 // be below 10^count.
 void write_digits(char* out, std::uint64_t value, int count);
@@ -207,14 +201,6 @@ inline int digit_count(std::uint64_t value) {
     value |= 1;  // the same count, and 1 digit for 0
     const int guess = (std::bit_width(value) * 1233) >> 12;
     return guess + (value >= powers_of_ten_64[static_cast<std::size_t>(guess)] ? 1 : 0);
-}
-
-template <Rounding rounding>
-inline bool round_fixed(double magnitude, int d, Decimal& result) {
-    if (!scale_and_round<rounding>(magnitude, d, result.digits)) return false;
-    result.count = std::max(digit_count(result.digits), d + 1);
-    result.exponent = -d;
-    return true;
 }
 
 }  // namespace textio

@@ -124,15 +124,10 @@ bool ready_now(int fd, short events) {
 }
 
 void nap(int milliseconds) {
-    const sigset_t blocked = stop_signals();
-    sigset_t previous;
-    sigprocmask(SIG_BLOCK, &blocked, &previous);
-    if (stop_request() == 0) {
-        const timespec time = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-        // The stop signals are unblocked only inside the wait itself.
-        ::ppoll(nullptr, 0, &time, &previous);
-    }
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    const timespec time = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    // No descriptor (poll skips a negative one): the time or a stop request
+    // ends the wait.
+    wait_for(-1, 0, &time);
     check_stop_request();
 }
 
@@ -142,7 +137,7 @@ bool wait_to_report(int fd) {
     return ::poll(&entry, 1, report_grace_ms) > 0;
 }
 
-Wait wait_for(int fd, short events) {
+Wait wait_for(int fd, short events, const timespec* timeout) {
     const sigset_t blocked = stop_signals();
     sigset_t previous;
     sigprocmask(SIG_BLOCK, &blocked, &previous);
@@ -154,7 +149,7 @@ Wait wait_for(int fd, short events) {
         }
         pollfd entry = {fd, events, 0};
         // The stop signals are unblocked only inside the wait itself.
-        if (::ppoll(&entry, 1, nullptr, &previous) >= 0 || errno != EINTR) break;
+        if (::ppoll(&entry, 1, timeout, &previous) >= 0 || errno != EINTR) break;
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     return outcome;

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <ctime>
 
 namespace textio {
 
@@ -65,7 +66,7 @@ enum class Wait { ready, interrupted };
 // Waits until fd is ready for the given poll events.  Returns interrupted,
 // without waiting, once a stop request is recorded and fd is not ready; no
 // signal can slip in between the test and the wait.
-Wait wait_for(int fd, short events);
+Wait wait_for(int fd, short events, const timespec* timeout = nullptr);
 
 // Sleeps for the given time, or less when a stop request comes, which it
 // then acts on.

@@ -21,8 +21,7 @@ std::array<Unit, unit_count> units;
 
 bool table_ready = false;
 // The close-all runs once per run; see close_all for a call made while it runs.
-enum class CloseAllState { not_started, closing, done };
-CloseAllState close_all_state = CloseAllState::not_started;
+bool close_all_done = false;
 
 constexpr int open_flags = O_CLOEXEC | O_NOCTTY;
 constexpr mode_t new_file_mode = 0666;  // less the umask
@@ -303,17 +302,16 @@ void close_unit(int unit) {
 }
 
 void close_all(CloseAll mode) {
-    if (close_all_state == CloseAllState::done) return;
+    if (close_all_done) return;
     // A failure reported in the middle of this loop (a failed flush, cut or
     // close, when reporting) ends the run through the fatal report, which
     // calls the close-all again, quietly: that inner call goes on with the
     // units still connected (the failed one has been let go) and ends the
     // run, so that this loop never resumes and no unit is closed twice.
-    if (close_all_state == CloseAllState::not_started) close_all_state = CloseAllState::closing;
     statement_state().busy = false;
     for (int unit = 0; unit < unit_count; ++unit)
         if (unit_entry(unit).connected()) close_connected(unit, mode);
-    close_all_state = CloseAllState::done;
+    close_all_done = true;
 }
 
 }  // namespace textio
