@@ -139,6 +139,28 @@ TEST(Hostile, AFifoWithoutReaderWaitsAndAnInterruptStillEndsTheRun) {
     EXPECT_EQ(child.err(), "Interrupt\n");
 }
 
+TEST(Hostile, AFifoReaderThatComesLateGetsTheWholeFile) {
+    // The run waits for the reader, trying again now and then; one that comes
+    // while it waits gets every record.
+    TempDir dir;
+    const std::string fifo = dir.file("Exp_Amp.csv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    ChildOptions options;
+    options.cwd = dir.path();
+    Child child(options);
+    wait_for_size(dir.file("Exp_Slip.csv"), reference::slip_file().size());
+    EXPECT_TRUE(child.running_after(300)) << "the run did not wait for a reader";
+    const int fd = ::open(fifo.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    std::string received;
+    char block[65536];
+    for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0;) received.append(block, static_cast<std::size_t>(n));
+    ::close(fd);
+    ASSERT_TRUE(child.wait(timeout_ms));
+    EXPECT_EQ(child.exit_code(), 0);
+    EXPECT_TRUE(received == reference::spectrum_file()) << received.size() << " bytes";
+}
+
 TEST(Hostile, AConsoleReaderThatLeftIsABrokenPipe) {
     // Standard output is a pipe whose reader has gone: the console lines
     // cannot be written, which is a report, not a silent death by SIGPIPE.
