@@ -4,11 +4,27 @@
 #   Exp_Amp.png   sampled and closed-form amplitude spectra, log-log, up to
 #                 the Nyquist frequency
 # Usage: plot/plot.sh [DIR]   (DIR holds Exp_Slip.csv and Exp_Amp.csv; default .)
+#        plot/plot.sh --help
 # Installed, it is exp-slipv-plot; its messages carry the name it runs under.
 # Needs gnuplot (Debian: apt-get install gnuplot-nox).
 set -euo pipefail
 
 name=${0##*/}
+usage() {
+  cat <<USAGE
+Usage: $name [DIR]
+Draw the files of an exp-slipv run in DIR (default: the current directory):
+Exp_Slip.png (velocity, slip and acceleration over the first 10 tau) and
+Exp_Amp.png (sampled and closed-form amplitude spectra up to the Nyquist
+frequency), beside the files.  Needs gnuplot (apt-get install gnuplot-nox).
+  -h, --help   show this help and end
+USAGE
+}
+case ${1:-} in
+  -h | --help) usage; exit 0 ;;
+  -*) echo "$name: unknown option '$1'" >&2; echo "Try '$name --help' for more information." >&2; exit 2 ;;
+esac
+(( $# <= 1 )) || { echo "$name: one directory at most" >&2; echo "Try '$name --help' for more information." >&2; exit 2; }
 dir=${1:-.}
 slip=$dir/Exp_Slip.csv
 spectrum=$dir/Exp_Amp.csv
@@ -68,16 +84,21 @@ slip_data=$work/slip.csv
 spectrum_data=$work/spectrum.csv
 
 # What the run was, read off its files: the first acceleration is exactly
-# 1/tau^2, the second time is dt; the velocity peaks at t = tau.
+# 1/tau^2; the times are k dt, each printed within 1 % of dt, so the last
+# over the steps gives dt to the last digit printed; the velocity peaks at
+# t = tau.
 read -r tau dt last_time final_slip < <(awk -F, '
   NR == 2 { tau = 1 / sqrt($4 + 0) }
-  NR == 3 { dt = $1 + 0 }
   { last = $1 + 0; slip = $3 + 0 }
-  END { printf "%.6g %.6g %.6g %.7f\n", tau, dt, last, slip }' "$slip_data")
+  END { printf "%.6g %.7g %.8g %.7f\n", tau, last / (NR - 2), last, slip }' "$slip_data")
 read -r peak_time peak_velocity < <(awk -F, 'NR > 1 && $2 + 0 > best { best = $2 + 0; at = $1 + 0 } END { printf "%.6g %.7g\n", at, best }' "$slip_data")
 window=$(awk -v tau="$tau" -v last="$last_time" 'BEGIN { w = 10 * tau; if (w > last) w = last; printf "%.6g", w }')
 lowest=$(awk -F, 'NR == 2 { printf "%.6g", $1 + 0 }' "$spectrum_data")
 nyquist=$(awk -v dt="$dt" 'BEGIN { printf "%.6g", 1 / (2 * dt) }')
+
+label_side=$(awk -v at="$peak_time" -v w="$window" 'BEGIN { print (at > w / 2 ? "right offset -2,-1" : "left offset 2,-1") }')
+# The key goes to the other side of the velocity panel.
+velocity_key=$(awk -v at="$peak_time" -v w="$window" 'BEGIN { print (at > w / 2 ? "bottom right" : "top right") }')
 
 slip_png=$work/Exp_Slip.png
 spectrum_png=$work/Exp_Amp.png
@@ -95,7 +116,9 @@ set xrange [0:$window]
 set lmargin 12
 set format x ""
 set ylabel "velocity (1/s)"
-set label 1 sprintf("peak %s /s at t = %s s (τ = %s s)", "$peak_velocity", "$peak_time", "$tau") at $peak_time, $peak_velocity offset 2,-0.5
+set key $velocity_key
+# The label reads away from the nearer side, so that it stays in the picture.
+set label 1 sprintf("peak %s /s at t = %s s (τ = %s s)", "$peak_velocity", "$peak_time", "$tau") at $peak_time, $peak_velocity $label_side
 plot "$slip_data" skip 1 using 1:2 with lines linewidth 2 linecolor rgb "#1f77b4" title "velocity", \
      "< echo '$peak_time,$peak_velocity'" using 1:2 with points pointtype 7 pointsize 1.5 linecolor rgb "#d62728" notitle
 unset label 1

@@ -1,9 +1,11 @@
 #include "column_layout.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "textio/convert.hpp"
 
@@ -32,6 +34,30 @@ bool keeps_steps_apart(double step, int unit_exponent) {
     return step <= 0.0 || step >= 2.0 * decimal_power(unit_exponent);
 }
 
+// Whether every value of the column, printed with the given decimals, lies
+// within step_tolerance of a step of its true value.  Rounding moves a value
+// by at most half a unit; where that may be too far, the values themselves
+// are looked at: a short decimal step (0.00025 at 5 decimals) prints exactly.
+// Only then can the loop run, and then every value is below 50 count units,
+// so that value * 10^decimals keeps its fraction.
+bool values_print_true(const ColumnNeeds& needs, int decimals) {
+    if (needs.step <= 0.0) return true;
+    const double tolerance = step_tolerance * needs.step;
+    if (0.5 * decimal_power(-decimals) <= tolerance) return true;
+    const double scale = decimal_power(decimals);
+    const double allowed = tolerance * scale;  // in units of the last decimal
+    for (std::int64_t k = 0; k < needs.count; ++k) {
+        const double scaled = needs.value(k) * scale;
+        if (std::fabs(scaled - std::nearbyint(scaled)) > allowed) return false;
+    }
+    return true;
+}
+
+// The same for an exponent column, whose unit is largest at the largest value.
+bool unit_within_tolerance(const ColumnNeeds& needs, int unit_exponent) {
+    return needs.step <= 0.0 || 0.5 * decimal_power(unit_exponent) <= step_tolerance * needs.step;
+}
+
 // The fixed text of a value without its leading blanks; empty if it does
 // not fit probe_width.
 std::string fixed_text(double value, int decimals) {
@@ -57,9 +83,13 @@ int field_exponent(double value, int digits) {
     return exponent.front() == '-' ? -magnitude : magnitude;
 }
 
-Field exponent_column(const Field& standard, double largest, double step) {
-    int digits = std::max(standard.digits, min_significant_digits);
-    while (digits < max_exponent_digits && !keeps_steps_apart(step, field_exponent(largest, digits) - digits)) ++digits;
+Field exponent_column(const Field& standard, double largest, const ColumnNeeds& needs) {
+    int digits = std::max(standard.digits, needs.significant_digits);
+    const auto enough = [&] {
+        const int unit_exponent = field_exponent(largest, digits) - digits;
+        return keeps_steps_apart(needs.step, unit_exponent) && unit_within_tolerance(needs, unit_exponent);
+    };
+    while (digits < max_exponent_digits && !enough()) ++digits;
     return {true, digits + exponent_field_overhead, digits};
 }
 
@@ -73,7 +103,13 @@ std::string field_text(const Field& field) {
 
 }  // namespace
 
-Field plan_column(const Field& standard, const ColumnExtent& extent, double step) {
+ColumnNeeds history_needs() { return {history_significant_digits, 0.0, 0, {}}; }
+
+ColumnNeeds spaced_needs(double step, std::int64_t count, std::function<double(std::int64_t)> value) {
+    return {min_significant_digits, step, count, std::move(value)};
+}
+
+Field plan_column(const Field& standard, const ColumnExtent& extent, const ColumnNeeds& needs) {
     const double largest = std::max(extent.largest_positive(), extent.largest_negative());
     if (standard.exponent || !(largest > 0.0)) return standard;
     for (int decimals = standard.digits;; ++decimals) {
@@ -83,10 +119,11 @@ Field plan_column(const Field& standard, const ColumnExtent& extent, double step
         if (positive.empty() || negative.empty()) break;
         const int width = std::max({standard.width, static_cast<int>(positive.size()), static_cast<int>(negative.size())});
         if (width > max_fixed_width) break;
-        if (keeps_steps_apart(step, -decimals) && significant_digits(widest_value) >= min_significant_digits)
+        if (keeps_steps_apart(needs.step, -decimals) && significant_digits(widest_value) >= needs.significant_digits &&
+            values_print_true(needs, decimals))
             return {false, width, decimals};
     }
-    return exponent_column(standard, largest, step);
+    return exponent_column(standard, largest, needs);
 }
 
 std::string record_format_text(const Field& first, std::span<const Field> rest) {

@@ -2,17 +2,22 @@
 // time and frequency, F15.7 for the slip histories, E12.4 for the spectra)
 // are kept whenever they show the run's values; otherwise the column is
 // widened for that run:
-//   - a fixed column takes more decimals until its largest magnitude shows at
-//     least 4 significant digits and, for time and frequency, until one step
-//     between consecutive values spans at least two units of the last decimal;
+//   - a fixed column takes more decimals until its largest magnitude shows
+//     its significant digits (4 for time and frequency, 7 for the slip
+//     histories) and, for time and frequency, until one step between
+//     consecutive values spans at least two units of the last decimal and
+//     every printed value lies within 1 % of the step of its true value;
 //   - it is made as wide as its widest value, so that no field is asterisks;
 //   - a fixed column that would need more than 20 characters becomes an
-//     exponent column Es+8.s, s being its decimals (at least 4), raised until
-//     one step spans two units of the last digit at the largest value.
-// Exponent columns always show 4 significant digits and are kept as they are.
+//     exponent column Es+8.s, s being its decimals (at least its significant
+//     digits), raised until one step spans two units of the last digit at the
+//     largest value and half a unit there is within 1 % of the step.
+// The exponent columns of the spectra are kept as they are.
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -41,11 +46,29 @@ private:
 };
 
 inline constexpr int min_significant_digits = 4;
+inline constexpr int history_significant_digits = 7;  // as F15.7 shows 0.3678794
 inline constexpr int max_fixed_width = 20;
+// How far a printed time or frequency may lie from its true value, as a
+// fraction of the step.
+inline constexpr double step_tolerance = 0.01;
 
-// The field of a column whose standard field is `standard`; `step` is the
-// spacing of consecutive values that must print apart, 0 for none.
-Field plan_column(const Field& standard, const ColumnExtent& extent, double step);
+// What a column needs of its field besides room for its values.
+struct ColumnNeeds {
+    int significant_digits = min_significant_digits;  // at its largest magnitude
+    // An evenly spaced column (time, frequency): consecutive values `step`
+    // apart, value(k) for k = 0 .. count-1.  A step of 0: not spaced.
+    double step = 0.0;
+    std::int64_t count = 0;
+    std::function<double(std::int64_t)> value;
+};
+
+// The needs of a slip-history column.
+ColumnNeeds history_needs();
+// The needs of an evenly spaced column of count values.
+ColumnNeeds spaced_needs(double step, std::int64_t count, std::function<double(std::int64_t)> value);
+
+// The field of a column whose standard field is `standard`.
+Field plan_column(const Field& standard, const ColumnExtent& extent, const ColumnNeeds& needs);
 
 // The record format of a first field followed by one comma and one field for
 // each further column: "(F8.4,3(',',F15.7))" when the further fields are

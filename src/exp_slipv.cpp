@@ -43,6 +43,11 @@ void run(const Parameters& p) {
     write_line(console_out, " Slip functions are stored in " + output_path(p, slip_file_name));
     write_line(console_out, " Fourier spectrum is stored in " + output_path(p, spectrum_file_name));
 
+    // Every file is known to be writable before the first one changes, so
+    // that a run that fails on one never leaves a mixed set of two runs.
+    textio::check_line_output(slip_unit, output_path(p, slip_file_name));
+    textio::check_line_output(spectrum_unit, output_path(p, spectrum_file_name));
+
     write_slip_file(arrays.svwave.get(), p);
 
     const double dur = static_cast<double>(p.nt) * p.dt;

@@ -17,12 +17,15 @@ constexpr Field standard_time_field{false, 8, 4};
 constexpr Field standard_history_field{false, 15, 7};
 constexpr const char* slip_header = "time(s),velocity,displacement,acceleration";
 
+// The time of sample k (from 0), as every column and formula takes it.
+double sample_time(std::int64_t k, double dt) { return static_cast<double>(k) * dt; }
+
 // v(t) = t / (e^(t/tau) tau^2) at t = (i-1) dt, for i = 2 .. nt; v(0) = 0.
 void sample_velocity(double* svwave, const Parameters& p) {
     const double tau2 = p.tau * p.tau;
     svwave[0] = 0.0;
     for (std::int32_t i = 2; i <= p.nt; ++i) {
-        const double t = static_cast<double>(i - 1) * p.dt;
+        const double t = sample_time(i - 1, p.dt);
         svwave[i - 1] = t / (std::exp(t / p.tau) * tau2);
     }
 }
@@ -36,7 +39,7 @@ void for_each_record(const double* svwave, const Parameters& p, Record&& record)
     double sva = 1.0 / p.tau / p.tau;
     record(0.0, svwave[0], svs, sva);
     for (std::int32_t i = 2; i <= p.nt; ++i) {
-        const double t = static_cast<double>(i - 1) * p.dt;
+        const double t = sample_time(i - 1, p.dt);
         const double v = svwave[i - 1];
         const double previous = svwave[i - 2];
         svs = svs + (v + previous) * p.dt / 2.0;
@@ -61,10 +64,11 @@ void write_slip_file(double* svwave, const Parameters& p) {
         acceleration.add(sva);
     });
     time.add(last_time);
-    const Field histories[] = {plan_column(standard_history_field, velocity, 0.0),
-                               plan_column(standard_history_field, slip, 0.0),
-                               plan_column(standard_history_field, acceleration, 0.0)};
-    const textio::Format slip_format(record_format_text(plan_column(standard_time_field, time, p.dt), histories));
+    const Field histories[] = {plan_column(standard_history_field, velocity, history_needs()),
+                               plan_column(standard_history_field, slip, history_needs()),
+                               plan_column(standard_history_field, acceleration, history_needs())};
+    const ColumnNeeds times = spaced_needs(p.dt, p.nt, [&](std::int64_t k) { return sample_time(k, p.dt); });
+    const textio::Format slip_format(record_format_text(plan_column(standard_time_field, time, times), histories));
 
     textio::open_unit(slip_unit, output_path(p, slip_file_name));
     textio::write_line(slip_unit, slip_header);

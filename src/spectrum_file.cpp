@@ -69,8 +69,11 @@ void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom, const Par
     ColumnExtent frequencies;
     if (nom >= 2) frequencies.add(hertz(angular_frequency(nom, dom)));  // they rise with io
     const Field amplitudes[] = {amplitude_field, amplitude_field, amplitude_field, amplitude_field};
-    const textio::Format spectrum_format(
-        record_format_text(plan_column(standard_frequency_field, frequencies, hertz(angular_frequency(2, dom))), amplitudes));
+    // Record k (from 0) is bin io = k + 2.
+    const ColumnNeeds bins = spaced_needs(hertz(angular_frequency(2, dom)), nom - 1, [dom](std::int64_t k) {
+        return hertz(angular_frequency(static_cast<std::int32_t>(k + 2), dom));
+    });
+    const textio::Format spectrum_format(record_format_text(plan_column(standard_frequency_field, frequencies, bins), amplitudes));
 
     textio::open_unit(spectrum_unit, output_path(p, spectrum_file_name));
     textio::write_line(spectrum_unit, spectrum_header);

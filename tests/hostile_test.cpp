@@ -161,6 +161,46 @@ TEST(Hostile, AFifoReaderThatComesLateGetsTheWholeFile) {
     EXPECT_TRUE(received == reference::spectrum_file()) << received.size() << " bytes";
 }
 
+// A reader already waiting on a FIFO takes the first open for writing as its
+// writer's, and the close of that open as the end of its input: the run
+// must open the FIFO once, for writing only.  Every open is delayed by a
+// tracer, so that a reader woken by an earlier open has surely met its close.
+TEST(Hostile, AFifoReaderWaitingBeforeTheRunGetsTheWholeFile) {
+    std::string strace;
+    for (const char* path : {"/usr/bin/strace", "/bin/strace"})
+        if (::access(path, X_OK) == 0) strace = path;
+    if (strace.empty()) GTEST_SKIP() << "strace is not installed (apt-get install strace)";
+    TempDir dir;
+    const std::string fifo = dir.file("Exp_Slip.csv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::string received;
+    std::thread reader([&] {
+        const int fd = ::open(fifo.c_str(), O_RDONLY);  // waits for a writer
+        if (fd < 0) return;
+        char block[65536];
+        for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0;) received.append(block, static_cast<std::size_t>(n));
+        ::close(fd);
+    });
+    ChildOptions options;
+    options.cwd = dir.path();
+    options.argv = {strace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=openat", "-e",
+                    "inject=openat:delay_enter=100000", testing_support::program_path(), "--no-pause"};
+    options.environment = {{"ASAN_OPTIONS", "detect_leaks=0"}};
+    Child child(options);
+    const bool ended = child.wait(timeout_ms);
+    if (!ended) {
+        // The run waits for a reader that saw its input end: let both go.
+        const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        child.send(SIGINT);
+        child.wait(timeout_ms);
+        if (fd >= 0) ::close(fd);
+    }
+    reader.join();
+    EXPECT_TRUE(ended) << "the run was left waiting for a reader";
+    EXPECT_EQ(child.exit_code(), 0);
+    EXPECT_TRUE(received == reference::slip_file()) << received.size() << " bytes";
+}
+
 TEST(Hostile, AConsoleReaderThatLeftIsABrokenPipe) {
     // Standard output is a pipe whose reader has gone: the console lines
     // cannot be written, which is a report, not a silent death by SIGPIPE.

@@ -18,11 +18,17 @@
 
 #include "reference_files.hpp"
 #include "support/child.hpp"
+#include "support/csv_records.hpp"
 #include "support/temp_dir.hpp"
 
 namespace {
 
 using testing_support::ChildOptions;
+using testing_support::half_unit;
+using testing_support::number;
+using testing_support::records;
+using testing_support::significant_digits;
+using testing_support::split;
 using testing_support::Outcome;
 using testing_support::read_file;
 using testing_support::TempDir;
@@ -39,51 +45,14 @@ Outcome run(const std::string& dir, std::vector<std::string> args, ChildOptions 
     return testing_support::run_to_end(options, timeout_ms, keep_input_open);
 }
 
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator)) parts.push_back(part);
-    return parts;
-}
-
 std::size_t entries(const std::string& dir) {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
-}
-
-// A field as a number: "0.9985E+00", "  0.1000-119", "-1.5000".
-double number(const std::string& field) {
-    std::string text = field.substr(field.find_first_not_of(' '));
-    const std::size_t sign = text.find_last_of("+-");
-    if (sign != std::string::npos && sign > 0 && text[sign - 1] != 'E') text.insert(sign, "E");
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    EXPECT_EQ(*end, '\0') << "not a number: '" << field << "'";
-    return value;
-}
-
-// Half a unit of the last digit a field shows.
-double half_unit(const std::string& field) {
-    const std::size_t point = field.find('.');
-    const std::size_t e = field.find_first_of("E+-", point);
-    if (e == std::string::npos) return 0.5 * std::pow(10.0, -static_cast<double>(field.size() - point - 1));
-    const int digits = static_cast<int>(e - point - 1);
-    const int exponent = std::atoi(field.substr(field[e] == 'E' ? e + 1 : e).c_str());  // "+01", "-119"
-    return 0.5 * std::pow(10.0, exponent - digits);
 }
 
 std::string fixed(double value, int w, int d) {
     char text[64];
     std::snprintf(text, sizeof text, "%*.*f", w, d, value);
     return text;
-}
-
-// Records of a file: its lines after the header, split at the commas.
-std::vector<std::vector<std::string>> records(const std::string& file) {
-    std::vector<std::vector<std::string>> rows;
-    const std::vector<std::string> lines = split(file, '\n');
-    for (std::size_t i = 1; i < lines.size(); ++i) rows.push_back(split(lines[i], ','));
-    return rows;
 }
 
 TEST(BadCommandLine, ChangesNothingAndSaysWhy) {
@@ -305,18 +274,6 @@ TEST(OtherSource, ManySamplesIntoAnOutputDirectory) {
     check_spectrum(read_file(dir.file("out/Exp_Amp.csv")), 0.01, 1.0, 65536);
 }
 
-// Significant digits a field shows: from its first non-zero digit on, up to
-// the exponent.
-int significant_digits(const std::string& field) {
-    const std::size_t end = field.find_first_of("E+-", field.find('.'));
-    const std::string mantissa = field.substr(0, end);
-    const std::size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string::npos) return 0;
-    int count = 0;
-    for (std::size_t i = first; i < mantissa.size(); ++i) count += mantissa[i] >= '0' && mantissa[i] <= '9';
-    return count;
-}
-
 // Whatever the run's values, every field is a number of its column's width,
 // consecutive times and frequencies print apart, and each column's largest
 // magnitude shows at least 4 significant digits.
@@ -375,6 +332,14 @@ TEST(OtherSource, WarningsGoToStandardErrorAndTheRunGoesOn) {
               "exp-slipv: warning: tau = 0.01 s is less than two samples (dt = 0.01 s): the sampled spectrum "
               "departs from the closed form well below the Nyquist frequency\n");
     EXPECT_EQ(records(read_file(dir.file("Exp_Amp.csv"))).size(), 4095u);
+    // At tau = 2 dt exactly the rise has its two samples: no warning; just
+    // below, the warning.
+    const Outcome two_samples = run(dir.path(), {"--tau=0.02", "--no-pause"});
+    EXPECT_EQ(two_samples.status, 0);
+    EXPECT_EQ(two_samples.err, "");
+    const Outcome just_below = run(dir.path(), {"--tau=0.0199999", "--no-pause"});
+    EXPECT_NE(just_below.err.find("warning: tau = 0.0199999 s is less than two samples"), std::string::npos)
+        << just_below.err;
 
     // 256 samples of 0.01 s: the last is at 2.55 s, where the slip is
     // 1 - 3.55 e^-2.55 of its final value.

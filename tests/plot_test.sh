@@ -49,6 +49,18 @@ other)
   for picture in Exp_Slip.png Exp_Amp.png; do
     [[ -n $(png_size "$dir/$picture") ]] || fail "$picture is not a PNG file"
   done
+  # A dt of 0.00025 s is read exactly from the times: Nyquist 2000 Hz, not
+  # the 1666.67 Hz of a time column rounded to 0.0003.
+  (cd "$dir" && "$program" --tau=0.05 --dt=0.00025 --samples=8192 --no-pause > /dev/null) || fail "the program failed"
+  out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
+  [[ $out == *"dt = 0.00025 s, 8192 samples: time 0 to 0.5 s, peak velocity 7.357589 /s at t = 0.05 s, spectra 0.4883 to 2000 Hz"* ]] ||
+    fail "plot.sh misread dt = 0.00025 s: $out"
+  # A slow source: the peak is found at tau = 1000 s, not among samples that
+  # print alike at 4 significant digits.
+  (cd "$dir" && "$program" --tau=1000 --dt=1 --samples=1024 --no-pause > /dev/null 2>&1) || fail "the program failed"
+  out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
+  [[ $out == *"peak velocity 0.0003678794 /s at t = 1000 s, spectra 0.00098 to 0.5 Hz"* ]] ||
+    fail "plot.sh misplaced the slow peak: $out"
   # Values with three-digit exponents are read as numbers, not as their mantissas.
   (cd "$dir" && "$program" --tau=1e-9 --dt=1e-9 --samples=1024 --no-pause > /dev/null 2>&1) || fail "the program failed"
   grep -q '[0-9]-[0-9][0-9][0-9],\|[0-9]-[0-9][0-9][0-9]$' "$dir/Exp_Slip.csv" || fail "the run wrote no three-digit exponent"
@@ -57,6 +69,11 @@ other)
     fail "plot.sh misread the tiny run: $out"
   ;;
 failures)
+  # --help is the usage, not a directory.
+  out=$(bash "$script" --help 2>&1) || fail "--help failed: $out"
+  [[ $out == "Usage: "*"[DIR]"* ]] || fail "--help shows no usage: $out"
+  err=$(bash "$script" --bogus 2>&1 > /dev/null) && fail "plot.sh took an unknown option"
+  [[ $err == *"unknown option '--bogus'"* ]] || fail "unclear message on an unknown option: $err"
   # No input files.
   err=$(bash "$script" "$dir" 2>&1 > /dev/null) && fail "plot.sh succeeded without input files"
   [[ $err == *"Exp_Slip.csv is missing"* ]] || fail "unclear message without input files: $err"

@@ -45,6 +45,9 @@ std::string strace_path() {
 // EAGAIN must be retried.
 const std::map<std::string, std::vector<std::string>> errors_of = {
     {"openat", {"EACCES", "EIO", "EMFILE", "ENFILE", "ENOSPC", "EINTR"}},
+    // The check that a file may be written before any is: a refusal there
+    // is a file that may not be written, tested apart.
+    {"access", {"EIO", "ENOMEM", "EINTR"}},
     {"write", {"ENOSPC", "EIO", "EDQUOT", "EFBIG", "EINTR", "EAGAIN"}},
     {"read", {"EIO", "EINTR", "EAGAIN"}},
     {"close", {"EIO", "ENOSPC", "EDQUOT", "EINTR"}},

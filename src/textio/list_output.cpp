@@ -4,12 +4,14 @@
 #include "textio/decimal.hpp"
 #include "textio/line_buffer.hpp"
 #include "textio/statement.hpp"
+#include "textio/units.hpp"
 
 namespace textio {
 
 namespace {
 
 constexpr StatementContexts list_contexts = {"stler", "stler", "stler"};
+constexpr const char* list_start_context = "list output start";
 
 // Ends the current line first when the item would reach the limit; a line
 // is never ended while it is empty.
@@ -25,7 +27,17 @@ void list_begin(int unit) {
     StatementState& state = statement_state();
     state.has_last_format = true;
     state.last_format = list_io_format;
-    switch_to_writing(unit, "list output start");
+    switch_to_writing(unit, list_start_context);
+}
+
+void check_line_output(int unit, std::string_view name) {
+    if (!unit_table_ready()) init_unit_table();
+    if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
+    const WriteProbe probe = probe_writable(name);
+    if (probe.verdict == WriteProbe::Verdict::writable) return;
+    name_unit(unit, name);
+    if (probe.verdict == WriteProbe::Verdict::read_only) fatal_error(err_cannot_write, list_start_context);
+    fatal_system_error(probe.error, probe.call);
 }
 
 void list_item(std::string_view text) {

@@ -16,6 +16,12 @@ void list_item(std::int32_t value);
 void list_item(double value);
 void list_end();
 
+// Makes sure, before anything is written, that the named file could be
+// opened on the unit and written by line statements.  Where it could not,
+// ends the run with the report that the open, or the first line statement on
+// the file, would give; nothing is created or changed.
+void check_line_output(int unit, std::string_view name);
+
 // One free-format line statement: write_line(6, " dt,nt=", dt, nt).
 template <typename... Items>
 void write_line(int unit, const Items&... items) {

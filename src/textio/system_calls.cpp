@@ -33,6 +33,10 @@ int stat(const char* path, struct stat* status) {
     return retried([&] { return ::stat(path, status); });
 }
 
+int access(const char* path, int mode) {
+    return retried([&] { return ::access(path, mode); });
+}
+
 int ftruncate(int fd, off_t length) {
     return retried([&] { return ::ftruncate(fd, length); });
 }

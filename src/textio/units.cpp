@@ -132,6 +132,19 @@ Failure open_create_or_replace(Unit& entry, int* opened) {
     return hand_out(fd, opened);
 }
 
+// Errors of finding a path, which its open would meet as well.
+bool path_error(int number) {
+    return read_only_error(number) || number == ENOENT || number == ENOTDIR || number == ELOOP || number == ENAMETOOLONG;
+}
+
+// The directory a new file of that name goes into.
+std::string directory_of(std::string_view path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string_view::npos) return ".";
+    if (slash == 0) return "/";
+    return std::string(path.substr(0, slash));
+}
+
 // Connects the unit to its file.
 Failure connect_file(int unit, std::string_view given_name) {
     Unit& entry = unit_entry(unit);
@@ -236,6 +249,43 @@ void open_unit(int unit, std::string_view name) {
     if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
     statement_state().current_unit = unit;
     if (const Failure failure = connect_file(unit, name)) fatal_system_error(failure.number, failure.call);
+}
+
+WriteProbe probe_writable(std::string_view given_name) {
+    using Verdict = WriteProbe::Verdict;
+    const std::string_view name = without_trailing_blanks(given_name);
+    if (name.empty() || name.find('\0') != std::string_view::npos) return {Verdict::failed, ENOENT, "open"};
+    const std::string path(name);
+    // A path that cannot be looked up fails as its open would; another
+    // failure of the look-up itself is reported as what it is.
+    const auto failure = [](const char* call) {
+        const int error = errno;
+        return WriteProbe{Verdict::failed, error, path_error(error) ? "open" : call};
+    };
+    struct stat status;
+    if (sys::stat(path.c_str(), &status) != 0) {
+        if (errno != ENOENT) return failure("stat");
+        // A new file: its directory must take it.
+        if (sys::access(directory_of(name).c_str(), W_OK | X_OK) != 0) return failure("access");
+        return {};
+    }
+    if (S_ISDIR(status.st_mode)) return {Verdict::failed, EISDIR, "open"};
+    if (sys::access(path.c_str(), W_OK) != 0) {
+        if (read_only_error(errno)) return {Verdict::read_only, errno, nullptr};
+        return failure("access");
+    }
+    return {};
+}
+
+void name_unit(int unit, std::string_view name) {
+    Unit& entry = unit_entry(unit);
+    try {
+        entry.name.assign(without_trailing_blanks(name));
+    } catch (const std::bad_alloc&) {
+        fatal_error(err_no_space, "no space");
+    }
+    entry.named = true;
+    statement_state().current_unit = unit;
 }
 
 bool connect_by_default(int unit) { return !connect_file(unit, "fort." + std::to_string(unit)); }

@@ -45,6 +45,20 @@ Unit& unit_entry(int unit);
 // failure is a fatal I/O report.
 void open_unit(int unit, std::string_view name);
 
+// Whether the named file could be opened and written, told without changing
+// anything: an existing file that may be written, or a missing one in a
+// directory where it may be created.
+struct WriteProbe {
+    enum class Verdict { writable, read_only, failed } verdict = Verdict::writable;
+    int error = 0;              // failed: the errno, and the call the report names
+    const char* call = nullptr;
+};
+WriteProbe probe_writable(std::string_view name);
+
+// Gives an unconnected unit the name of its file, for a report about it, and
+// makes it the current unit.
+void name_unit(int unit, std::string_view name);
+
 // Connects an unconnected unit to "fort.<unit>"; returns false on failure.
 bool connect_by_default(int unit);
 

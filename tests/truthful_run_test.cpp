@@ -1,0 +1,194 @@
+// Runs whose columns must tell the truth, not only print apart: every time
+// and frequency within 1 % of a step of its true value, 7 significant digits
+// at each slip history's peak; and a failed run that changes no file.  All
+// checked against values worked out here in long double.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "support/child.hpp"
+#include "support/csv_records.hpp"
+#include "support/temp_dir.hpp"
+
+namespace {
+
+using testing_support::ChildOptions;
+using testing_support::number;
+using testing_support::Outcome;
+using testing_support::read_file;
+using testing_support::records;
+using testing_support::significant_digits;
+using testing_support::TempDir;
+using testing_support::write_file;
+
+constexpr int timeout_ms = 60000;
+
+Outcome run(const std::string& dir, std::vector<std::string> args, ChildOptions options = {}) {
+    args.insert(args.begin(), testing_support::program_path());
+    args.push_back("--no-pause");
+    options.argv = args;
+    options.cwd = dir;
+    return testing_support::run_to_end(options, timeout_ms);
+}
+
+struct Source {
+    std::string dt_text;  // as given on the command line: its exact decimal value is the step
+    long double dt;
+    long double tau;
+    int samples;
+};
+
+// Times k dt and frequencies k / (n dt), each within 1 % of its step.
+void check_spacing(const std::vector<std::vector<std::string>>& rows, long double step, std::size_t first_k,
+                   const std::string& what) {
+    long double worst = 0.0L;
+    std::size_t worst_row = 0;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const long double truth = static_cast<long double>(r + first_k) * step;
+        const long double off = std::fabs(static_cast<long double>(number(rows[r][0])) - truth) / step;
+        if (off > worst) worst = off, worst_row = r;
+    }
+    // strtod's rounding of the printed decimal adds 1e-16 relative at most.
+    EXPECT_LE(worst, 0.01L + 1e-9L) << what << ": record " << worst_row + 1 << " '" << rows[worst_row][0] << "' is "
+                                    << worst * 100 << " % of a step off";
+}
+
+// The largest magnitude of a column shows at least 7 significant digits.
+void check_precision(const std::vector<std::vector<std::string>>& rows, std::size_t column, const std::string& what) {
+    std::size_t largest = 0;
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        if (std::fabs(number(rows[r][column])) > std::fabs(number(rows[largest][column]))) largest = r;
+    EXPECT_GE(significant_digits(rows[largest][column]), 7) << what << " column " << column + 1 << ": '"
+                                                            << rows[largest][column] << "'";
+}
+
+void check_run(const Source& s) {
+    TempDir dir;
+    const std::string what = "dt " + s.dt_text;
+    char tau_text[64];
+    std::snprintf(tau_text, sizeof tau_text, "--tau=%.17Lg", s.tau);
+    const Outcome result = run(dir.path(), {tau_text, "--dt=" + s.dt_text, "--samples=" + std::to_string(s.samples)});
+    ASSERT_EQ(result.status, 0) << what << result.err;
+    const auto slip = records(read_file(dir.file("Exp_Slip.csv")));
+    const auto spectrum = records(read_file(dir.file("Exp_Amp.csv")));
+    ASSERT_EQ(slip.size(), static_cast<std::size_t>(s.samples)) << what;
+    ASSERT_EQ(spectrum.size(), static_cast<std::size_t>(s.samples / 2 - 1)) << what;
+
+    check_spacing(slip, s.dt, 0, what + " times");
+    check_spacing(spectrum, 1.0L / (s.samples * s.dt), 1, what + " frequencies");
+    for (std::size_t c = 1; c <= 3; ++c) check_precision(slip, c, what);
+
+    // The largest velocity sample, found from the formula, prints as the
+    // largest printed value (neighbours that 7 digits cannot tell apart may
+    // print alike: the pulse is skewed, so the nearest to tau need not win).
+    std::size_t peak = 0;
+    long double best = 0.0L;
+    for (int k = 0; k < s.samples; ++k) {
+        const long double t = k * s.dt;
+        const long double v = t / (s.tau * s.tau) * std::exp(-t / s.tau);
+        if (v > best) best = v, peak = static_cast<std::size_t>(k);
+    }
+    double printed_max = 0.0;
+    for (const auto& row : slip) printed_max = std::max(printed_max, number(row[1]));
+    EXPECT_EQ(number(slip[peak][1]), printed_max) << what << ": the largest sample, at record " << peak + 1
+                                                  << ", prints as '" << slip[peak][1] << "'";
+    // And it lies within half a unit of the last digit of the formula's value.
+    EXPECT_LE(std::fabs(number(slip[peak][1]) - static_cast<double>(best)), testing_support::half_unit(slip[peak][1]) * 1.001)
+        << what;
+}
+
+TEST(TruthfulColumns, AShortDecimalStepPrintsItsTimesExactly) {
+    check_run({"0.00025", 0.00025L, 0.05L, 65536});
+    TempDir dir;
+    ASSERT_EQ(run(dir.path(), {"--tau=0.05", "--dt=0.00025", "--samples=64"}).status, 0);
+    const auto slip = records(read_file(dir.file("Exp_Slip.csv")));
+    EXPECT_EQ(slip[1][0], " 0.00025");
+    EXPECT_EQ(slip[2][0], " 0.00050");
+    EXPECT_EQ(slip[3][0], " 0.00075");
+}
+
+TEST(TruthfulColumns, ALongRecordOfASlowSource) {
+    // Frequencies of 1/1024 Hz and velocities near 3.68e-4 /s.
+    check_run({"1", 1.0L, 1000.0L, 1024});
+}
+
+TEST(TruthfulColumns, AStepThatIsNoShortDecimal) {
+    check_run({"0.0003333", 0.0003333L, 0.002L, 8192});
+    check_run({"0.0003333", 0.0003333L, 0.002L, 65536});
+}
+
+TEST(TruthfulColumns, OtherSourcesKeepTheirPrecision) {
+    check_run({"1e-7", 1e-7L, 1e-6L, 64});     // huge accelerations in exponent form
+    check_run({"1e9", 1e9L, 1e9L, 1024});      // huge times, tiny frequencies
+    check_run({"0.01", 0.01L, 1.0L, 8192});    // the default run
+}
+
+// Earlier files of another run in place, one of which may not be written:
+// the run stops with the report of today for that file and leaves both
+// files byte for byte as they were.
+class FailedRun : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+        if (!testing_support::can_run_unprivileged(dir.path()))
+            GTEST_SKIP() << "the unprivileged user cannot reach the program from here; file modes bind no root";
+        options.unprivileged = true;
+        // The earlier run, by the same user.
+        ASSERT_EQ(run(dir.path(), {"--tau=1"}, options).status, 0);
+        slip = read_file(dir.file("Exp_Slip.csv"));
+        spectrum = read_file(dir.file("Exp_Amp.csv"));
+    }
+    std::string report(int unit, const std::string& name) const {
+        return "list output start: can't write file\napparent state: unit " + std::to_string(unit) + " named " + name +
+               "\nlast format: list io\nlately writing sequential formatted external IO\n";
+    }
+    void expect_unchanged() const {
+        EXPECT_TRUE(read_file(dir.file("Exp_Slip.csv")) == slip) << "the slip file changed";
+        EXPECT_TRUE(read_file(dir.file("Exp_Amp.csv")) == spectrum) << "the spectrum file changed";
+    }
+    TempDir dir;
+    ChildOptions options;
+    std::string slip, spectrum;
+};
+
+const std::string announced =
+    "\n Slip Velocity Function using Exponential Function\n\n  dt,nt=  0.01 8192\n  Tau(s) =  2.\n\n"
+    "  Slip functions are stored in Exp_Slip.csv\n  Fourier spectrum is stored in Exp_Amp.csv\n";
+
+TEST_F(FailedRun, AReadOnlySlipFile) {
+    ASSERT_EQ(::chmod(dir.file("Exp_Slip.csv").c_str(), 0444), 0);
+    const Outcome result = run(dir.path(), {"--tau=2"}, options);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, report(11, "Exp_Slip.csv"));
+    EXPECT_EQ(result.out, announced);
+    expect_unchanged();
+}
+
+TEST_F(FailedRun, AReadOnlySpectrumFile) {
+    ASSERT_EQ(::chmod(dir.file("Exp_Amp.csv").c_str(), 0444), 0);
+    const Outcome result = run(dir.path(), {"--tau=2"}, options);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, report(12, "Exp_Amp.csv"));
+    EXPECT_EQ(result.out, announced);
+    expect_unchanged();
+}
+
+TEST_F(FailedRun, ANewFileInADirectoryThatMayNotBeWritten) {
+    // The spectrum file is gone, and its directory takes no new file.
+    ASSERT_EQ(std::remove(dir.file("Exp_Amp.csv").c_str()), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+    const Outcome result = run(dir.path(), {"--tau=2"}, options);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "open: Permission denied\napparent state: unit 12 named Exp_Amp.csv\nlast format: list io\n"
+                          "lately writing sequential formatted external IO\n");
+    EXPECT_EQ(result.out, announced);
+    EXPECT_TRUE(read_file(dir.file("Exp_Slip.csv")) == slip) << "the slip file changed";
+    EXPECT_FALSE(testing_support::file_exists(dir.file("Exp_Amp.csv")));
+}
+
+}  // namespace
