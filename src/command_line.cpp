@@ -3,11 +3,13 @@
 #include <getopt.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <variant>
 
+#include "export/export_format.hpp"
 #include "option_values.hpp"
 
 #ifndef EXP_SLIPV_VERSION
@@ -28,6 +30,8 @@ enum OptionId : int {
     opt_output_dir,
     opt_no_pause,
     opt_version,
+    opt_export,
+    opt_quantity,
 };
 
 const option long_options[] = {
@@ -38,6 +42,8 @@ const option long_options[] = {
     {"samples", required_argument, nullptr, opt_samples},
     {"output-dir", required_argument, nullptr, opt_output_dir},
     {"no-pause", no_argument, nullptr, opt_no_pause},
+    {"export", required_argument, nullptr, opt_export},
+    {"quantity", required_argument, nullptr, opt_quantity},
     {"help", no_argument, nullptr, opt_help},
     {"version", no_argument, nullptr, opt_version},
     {nullptr, 0, nullptr, 0},
@@ -70,6 +76,28 @@ std::string unusable_option(int code, char** argv) {
         return "unrecognized option '-" + std::string(1, static_cast<char>(optopt)) + "'";
     }
     return "unrecognized option '" + std::string(word.substr(0, word.find('='))) + "'";
+}
+
+// The names of the known formats, "sw4, specfem3d, ...".
+std::string format_names() {
+    std::string names;
+    for (const ExportFormat* format : export_formats()) names += (names.empty() ? "" : ", ") + std::string(format->name());
+    return names;
+}
+
+// Adds the formats of a comma-separated list, each once; a reason when a
+// name is unknown or empty.
+std::string add_exports(std::string_view list, std::vector<std::string>& exports) {
+    for (;;) {
+        const std::size_t comma = list.find(',');
+        const std::string_view name = list.substr(0, comma);
+        if (name.empty()) return "an empty format name; the formats are " + format_names();
+        if (find_export_format(name) == nullptr)
+            return "unknown format '" + std::string(name) + "'; the formats are " + format_names();
+        if (std::find(exports.begin(), exports.end(), name) == exports.end()) exports.emplace_back(name);
+        if (comma == std::string_view::npos) return {};
+        list.remove_prefix(comma + 1);
+    }
 }
 
 std::string directory_problem(const std::string& dir) {
@@ -142,10 +170,32 @@ CommandLine parse_command_line(int argc, char** argv) {
                 break;
             }
             case opt_no_pause: p.pause = false; break;
+            case opt_export: {
+                if (const std::string problem = add_exports(value, p.exports); !problem.empty())
+                    return fail(refused(name, value, problem));
+                break;
+            }
+            case opt_quantity: {
+                if (value == "cumulative") {
+                    p.quantity = Quantity::cumulative;
+                } else if (value == "rate") {
+                    p.quantity = Quantity::rate;
+                } else {
+                    return fail(refused(name, value, "the quantities are cumulative and rate"));
+                }
+                break;
+            }
             default: return fail("unexpected option code " + std::to_string(code));
         }
     }
     if (optind < argc) return fail("unexpected operand '" + std::string(argv[optind]) + "'");
+    // A format's own bound on the samples, whichever option came first.
+    for (const std::string& name : p.exports) {
+        const ExportFormat* format = find_export_format(name);
+        if (p.nt < format->min_samples())
+            return fail("--export=" + name + " cannot be used with --samples=" + std::to_string(p.nt) + ": " +
+                        std::string(format->min_samples_reason()));
+    }
     return line;
 }
 
@@ -156,6 +206,12 @@ std::string usage_error_text(const std::string& error) {
 std::string version_text() { return std::string(program_name) + " " EXP_SLIPV_VERSION "\n"; }
 
 std::string help_text() {
+    std::string formats;
+    for (const ExportFormat* format : export_formats()) {
+        std::string entry = "                                  " + std::string(format->name());
+        entry.resize(46, ' ');
+        formats += entry + std::string(format->file_name()) + "\n";
+    }
     return R"(Usage: exp-slipv [OPTION]...
 Sample the exponential slip-velocity function v(t) = (t/tau^2) exp(-t/tau),
 derive the slip (trapezoidal rule) and the slip acceleration (backward
@@ -172,10 +228,16 @@ The source (at most one of these three; default tau = 1 s):
                                 (1 + x) exp(-x) = 0.05)
 Sampling:
       --dt=SECONDS              sampling interval (default 0.01)
-      --samples=N               number of samples, a power of two from 2 to
-                                16777216 (default 8192)
+      --samples=N               number of samples, 2 to 16777216
+                                (default 8192); the transform pads the
+                                record with zeros to a power of two
+Source time functions for solvers (written whole or not at all):
+      --export=FORMAT[,FORMAT...]  also write the pulse in each FORMAT:
+)" + formats + R"(      --quantity=QUANTITY       what the exports hold: cumulative (default), the
+                                slip s(t) = 1 - (1 + t/tau) exp(-t/tau) from 0
+                                to 1; or rate, v(t), of unit integral
 Output:
-      --output-dir=DIR          write both files into DIR, which must exist
+      --output-dir=DIR          write the files into DIR, which must exist
                                 (default: the current directory)
       --no-pause                end without waiting for input, for scripts
   -h, --help                    show this help and end

@@ -3,11 +3,15 @@
 #include <complex>
 #include <string>
 
+#include "export/export_format.hpp"
 #include "slip_file.hpp"
+#include "source/brune.hpp"
 #include "spectrum_file.hpp"
+#include "textio/byte_output.hpp"
 #include "textio/list_output.hpp"
 #include "textio/pause.hpp"
 #include "textio/run_frame.hpp"
+#include "textio/units.hpp"
 #include "working_arrays.hpp"
 
 namespace exp_slipv {
@@ -15,6 +19,47 @@ namespace exp_slipv {
 namespace {
 
 using textio::write_line;
+
+// The export formats of the run, in the order given.
+std::vector<const ExportFormat*> exports_of(const Parameters& p) {
+    std::vector<const ExportFormat*> formats;
+    for (const std::string& name : p.exports) formats.push_back(find_export_format(name));
+    return formats;
+}
+
+int export_unit(std::size_t index) { return first_export_unit + static_cast<int>(index); }
+
+std::string export_path(const Parameters& p, const ExportFormat& format) {
+    return output_path(p, std::string(format.file_name()).c_str());
+}
+
+void announce_files(const Parameters& p, const std::vector<const ExportFormat*>& exports) {
+    write_line(console_out, " Slip functions are stored in " + output_path(p, slip_file_name));
+    write_line(console_out, " Fourier spectrum is stored in " + output_path(p, spectrum_file_name));
+    for (const ExportFormat* format : exports)
+        write_line(console_out, " " + std::string(format->solver()) + " source time function is stored in " +
+                                    export_path(p, *format));
+}
+
+// Every file is known to be writable before the first one changes, so that
+// a run that fails on one never leaves a mixed set of two runs.
+void check_files_writable(const Parameters& p, const std::vector<const ExportFormat*>& exports) {
+    textio::check_line_output(slip_unit, output_path(p, slip_file_name));
+    textio::check_line_output(spectrum_unit, output_path(p, spectrum_file_name));
+    for (std::size_t i = 0; i < exports.size(); ++i)
+        textio::check_replacing_output(export_unit(i), export_path(p, *exports[i]));
+}
+
+// Each export is written whole into a temporary file, renamed over the
+// earlier one only when complete.
+void write_exports(const Parameters& p, const Source& source, const std::vector<const ExportFormat*>& exports) {
+    const StfSeries series{source, p.quantity, p.dt, p.nt};
+    for (std::size_t i = 0; i < exports.size(); ++i) {
+        textio::open_unit_replacing(export_unit(i), export_path(p, *exports[i]));
+        exports[i]->write(export_unit(i), series);
+        textio::close_unit(export_unit(i));
+    }
+}
 
 }  // namespace
 
@@ -33,36 +78,37 @@ void check_capacity(std::int32_t nfast, std::int32_t mom) {
 
 void run(const Parameters& p) {
     const WorkingArrays arrays = allocate_working_arrays(p.nt);
+    const BruneSource source(p.tau);
+    const std::vector<const ExportFormat*> exports = exports_of(p);
 
     write_line(console_out);
     write_line(console_out, "Slip Velocity Function using Exponential Function");
     write_line(console_out);
     write_line(console_out, " dt,nt=", p.dt, p.nt);
-    write_line(console_out, " Tau(s) =", p.tau);
+    for (const SourceParameter& parameter : source.parameters()) write_line(console_out, parameter.label, parameter.value);
     write_line(console_out);
-    write_line(console_out, " Slip functions are stored in " + output_path(p, slip_file_name));
-    write_line(console_out, " Fourier spectrum is stored in " + output_path(p, spectrum_file_name));
+    announce_files(p, exports);
+    check_files_writable(p, exports);
 
-    // Every file is known to be writable before the first one changes, so
-    // that a run that fails on one never leaves a mixed set of two runs.
-    textio::check_line_output(slip_unit, output_path(p, slip_file_name));
-    textio::check_line_output(spectrum_unit, output_path(p, spectrum_file_name));
+    write_slip_file(arrays.svwave.get(), p, source);
 
-    write_slip_file(arrays.svwave.get(), p);
-
-    const double dur = static_cast<double>(p.nt) * p.dt;
+    // The transform pads the record with zeros to a power of two, and the
+    // spectral parameters describe the padded transform.
+    const std::int32_t nfast = transform_length(p.nt);
+    const double dur = static_cast<double>(nfast) * p.dt;
     const double dom = (pai + pai) / dur;
-    const std::int32_t nom = p.nt / 2;
+    const std::int32_t nom = nfast / 2;
     const double eom = static_cast<double>(nom) * dom;
 
     write_line(console_out);
     write_line(console_out, " DUR,DOM,NOM,EOM=", dur, dom, nom, eom);
     write_line(console_out, " Highest Frequency (hz)=", eom / two_pi_literal);
 
-    const std::int32_t nfast = p.nt;
     check_capacity(nfast, arrays.mom);
     transform_velocity(arrays.svwave.get(), arrays.svamp.get(), p.nt, nfast, arrays.mom);
-    write_spectrum_file(arrays.svamp.get(), dom, nom, p);
+    write_spectrum_file(arrays.svamp.get(), dom, nom, p, source);
+
+    write_exports(p, source, exports);
 
     if (p.pause) {
         write_line(console_out);

@@ -37,14 +37,11 @@ Checked<double> tau_from_corner_frequency(std::string_view text);
 // tau such that 95 % of the final slip is reached at the given rise time.
 Checked<double> tau_from_rise_time(std::string_view text);
 
-// A power of two from min_samples to max_samples.
+// A whole number from min_samples to max_samples.
 Checked<std::int32_t> sample_count(std::string_view text);
 
 // x of the 95 % rise time T95 = x tau: the root of (1 + x) e^(-x) = 0.05,
 // about 4.7439.
 double rise_time_factor();
-
-// The fraction of the final slip reached at time t: 1 - (1 + t/tau) e^(-t/tau).
-double slip_fraction(double t, double tau);
 
 }  // namespace exp_slipv

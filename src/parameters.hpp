@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "export/export_format.hpp"
 
 namespace exp_slipv {
 
@@ -19,16 +22,23 @@ inline constexpr double two_pi_literal = 6.283185307;
 
 struct Parameters {
     double dt = default_dt;
-    std::int32_t nt = default_nt;  // a power of two
+    std::int32_t nt = default_nt;  // 2 to 2^24; the transform pads to a power of two
     double tau = default_tau;
     std::string output_dir;        // empty: the current directory
     bool pause = true;             // wait for a line of input at the end
+    std::vector<std::string> exports;  // export format names, as given, each once
+    Quantity quantity = Quantity::cumulative;
 };
+
+// The transform length of a run: the samples, padded with zeros to the next
+// power of two.
+std::int32_t transform_length(std::int32_t nt);
 
 // I/O units.
 inline constexpr int console_out = 6;
 inline constexpr int slip_unit = 11;
 inline constexpr int spectrum_unit = 12;
+inline constexpr int first_export_unit = 21;  // the exports, in the order given
 
 inline constexpr const char* slip_file_name = "Exp_Slip.csv";
 inline constexpr const char* spectrum_file_name = "Exp_Amp.csv";

@@ -4,6 +4,7 @@
 
 #include "command_line.hpp"
 #include "option_values.hpp"
+#include "source/brune.hpp"
 
 namespace exp_slipv {
 
@@ -33,7 +34,7 @@ std::vector<std::string> run_warnings(const Parameters& p) {
         const double last_time = static_cast<double>(p.nt - 1) * p.dt;
         warnings.push_back(format("%s: warning: the record lasts %g s, less than 10 tau = %g s: at its last "
                                   "sample the slip reaches %.4g %% of its final value\n",
-                                  duration, complete_record_in_tau * p.tau, 100.0 * slip_fraction(last_time, p.tau)));
+                                  duration, complete_record_in_tau * p.tau, 100.0 * brune_slip_fraction(last_time / p.tau)));
     }
     return warnings;
 }

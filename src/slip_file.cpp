@@ -20,23 +20,19 @@ constexpr const char* slip_header = "time(s),velocity,displacement,acceleration"
 // The time of sample k (from 0), as every column and formula takes it.
 double sample_time(std::int64_t k, double dt) { return static_cast<double>(k) * dt; }
 
-// v(t) = t / (e^(t/tau) tau^2) at t = (i-1) dt, for i = 2 .. nt; v(0) = 0.
-void sample_velocity(double* svwave, const Parameters& p) {
-    const double tau2 = p.tau * p.tau;
+// The source's velocity at t = (i-1) dt, for i = 2 .. nt; v(0) = 0.
+void sample_velocity(double* svwave, const Parameters& p, const Source& source) {
     svwave[0] = 0.0;
-    for (std::int32_t i = 2; i <= p.nt; ++i) {
-        const double t = sample_time(i - 1, p.dt);
-        svwave[i - 1] = t / (std::exp(t / p.tau) * tau2);
-    }
+    for (std::int32_t i = 2; i <= p.nt; ++i) svwave[i - 1] = source.velocity(sample_time(i - 1, p.dt));
 }
 
 // Calls record(t, v, slip, acceleration) for every sample in order.  The
-// first carries the exact initial acceleration 1/tau^2; later ones the
-// trapezoidal slip and the backward-difference acceleration.
+// first carries the source's exact initial acceleration (1/tau^2); later
+// ones the trapezoidal slip and the backward-difference acceleration.
 template <typename Record>
-void for_each_record(const double* svwave, const Parameters& p, Record&& record) {
+void for_each_record(const double* svwave, const Parameters& p, const Source& source, Record&& record) {
     double svs = 0.0;
-    double sva = 1.0 / p.tau / p.tau;
+    double sva = source.initial_acceleration();
     record(0.0, svwave[0], svs, sva);
     for (std::int32_t i = 2; i <= p.nt; ++i) {
         const double t = sample_time(i - 1, p.dt);
@@ -50,14 +46,14 @@ void for_each_record(const double* svwave, const Parameters& p, Record&& record)
 
 }  // namespace
 
-void write_slip_file(double* svwave, const Parameters& p) {
-    sample_velocity(svwave, p);
+void write_slip_file(double* svwave, const Parameters& p, const Source& source) {
+    sample_velocity(svwave, p, source);
 
     // The columns are laid out for the values they will hold; the times
     // rise, so the last is the largest.
     ColumnExtent time, velocity, slip, acceleration;
     double last_time = 0.0;
-    for_each_record(svwave, p, [&](double t, double v, double svs, double sva) {
+    for_each_record(svwave, p, source, [&](double t, double v, double svs, double sva) {
         last_time = t;
         velocity.add(v);
         slip.add(svs);
@@ -72,7 +68,7 @@ void write_slip_file(double* svwave, const Parameters& p) {
 
     textio::open_unit(slip_unit, output_path(p, slip_file_name));
     textio::write_line(slip_unit, slip_header);
-    for_each_record(svwave, p, [&](double t, double v, double svs, double sva) {
+    for_each_record(svwave, p, source, [&](double t, double v, double svs, double sva) {
         textio::write_record(slip_unit, slip_format, {t, v, svs, sva});
     });
     textio::close_unit(slip_unit);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "column_layout.hpp"
+#include "complex_arithmetic.hpp"
 #include "dwvfast.hpp"
 #include "textio/list_output.hpp"
 #include "textio/record_output.hpp"
@@ -19,39 +20,7 @@ constexpr Field standard_frequency_field{false, 8, 4};
 constexpr Field amplitude_field{true, 12, 4};
 constexpr const char* spectrum_header = "freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)";
 
-using Complex = std::complex<double>;
-
-// The complex operations are written out: the library's own division and
-// modulus use other algorithms and round differently.
-Complex multiply(Complex x, Complex y) {
-    return {x.real() * y.real() - x.imag() * y.imag(), x.real() * y.imag() + x.imag() * y.real()};
-}
-
-Complex subtract(Complex x, Complex y) { return {x.real() - y.real(), x.imag() - y.imag()}; }
-
-// (1, 0) / z by the ratio method, which never squares the parts of z.
-Complex reciprocal(Complex z) {
-    const double p = z.real();
-    const double q = z.imag();
-    if (std::fabs(q) > std::fabs(p)) {
-        const double r = p / q;
-        const double d = q + p * r;
-        return {r / d, -1.0 / d};
-    }
-    const double r = q / p;
-    const double d = p + q * r;
-    return {1.0 / d, -r / d};
-}
-
-// The modulus, scaled by the larger part so that nothing overflows.
-double modulus(Complex z) {
-    double big = std::fabs(z.real());
-    double small = std::fabs(z.imag());
-    if (small > big) std::swap(big, small);
-    if (big + small == big) return big;  // also (0, 0), without a division
-    const double r = small / big;
-    return big * std::sqrt(1.0 + r * r);
-}
+using namespace complex_arithmetic;
 
 // The angular frequency of bin io, and a frequency in Hz.
 double angular_frequency(std::int32_t io, double dom) { return static_cast<double>(io - 1) * dom; }
@@ -65,7 +34,7 @@ void transform_velocity(const double* svwave, Complex* svamp, std::int32_t nt, s
     dwvfast(nfast, svamp, mom, ind);
 }
 
-void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom, const Parameters& p) {
+void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom, const Parameters& p, const Source& source) {
     ColumnExtent frequencies;
     if (nom >= 2) frequencies.add(hertz(angular_frequency(nom, dom)));  // they rise with io
     const Field amplitudes[] = {amplitude_field, amplitude_field, amplitude_field, amplitude_field};
@@ -78,8 +47,6 @@ void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom, const Par
     textio::open_unit(spectrum_unit, output_path(p, spectrum_file_name));
     textio::write_line(spectrum_unit, spectrum_header);
 
-    const Complex im{0.0, 1.0};
-    const Complex one{1.0, 0.0};
     for (std::int32_t io = 2; io <= nom; ++io) {
         const double om = angular_frequency(io, dom);
         const double freq = hertz(om);
@@ -87,10 +54,7 @@ void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom, const Par
         // closed form, and the sum times dt of the continuous transform.
         Complex& bin = svamp[io - 1];
         bin = multiply(std::conj(bin), Complex{p.dt, 0.0});
-        // The closed form 1 / (1 - i omega tau)^2.
-        const Complex z = subtract(one, multiply(multiply(Complex{om, 0.0}, im), Complex{p.tau, 0.0}));
-        const Complex examp = reciprocal(multiply(z, z));
-        const double ga = modulus(examp);
+        const double ga = source.amplitude(om);
         const double amplitude = modulus(bin);
         textio::write_record(spectrum_unit, spectrum_format, {freq, amplitude, amplitude * om, ga, ga * om});
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "parameters.hpp"
+#include "source/source.hpp"
 
 namespace exp_slipv {
 
@@ -13,7 +14,9 @@ namespace exp_slipv {
 void transform_velocity(const double* svwave, std::complex<double>* svamp, std::int32_t nt, std::int32_t nfast,
                         std::int32_t mom);
 
-// Writes the sampled and closed-form amplitude spectra of the bins 2 .. nom.
-void write_spectrum_file(std::complex<double>* svamp, double dom, std::int32_t nom, const Parameters& parameters);
+// Writes the sampled and the source's closed-form amplitude spectra of the
+// bins 2 .. nom.
+void write_spectrum_file(std::complex<double>* svamp, double dom, std::int32_t nom, const Parameters& parameters,
+                         const Source& source);
 
 }  // namespace exp_slipv

@@ -46,6 +46,9 @@ TEST(CommandLine, BothFormsOfAValueAreRead) {
         {{"--tau=.5", "--samples", "65536", "--no-pause"}, 0.5, 0.01, 65536, false},
         {{"--samples=2"}, 1.0, 0.01, 2, true},
         {{"--samples=16777216"}, 1.0, 0.01, 16777216, true},
+        {{"--samples=1000"}, 1.0, 0.01, 1000, true},
+        {{"--samples=3", "--export=sac"}, 1.0, 0.01, 3, true},
+        {{"--samples=7", "--export=sw4"}, 1.0, 0.01, 7, true},
         {{"--dt=1e-9", "--tau=1e9"}, 1e9, 1e-9, 8192, true},
         {{"--tau=+2.5E+0"}, 2.5, 0.01, 8192, true},
         {{"--tau=1", "--tau=3"}, 3.0, 0.01, 8192, true},  // the same option again: the last counts
@@ -58,6 +61,16 @@ TEST(CommandLine, BothFormsOfAValueAreRead) {
         EXPECT_EQ(line.parameters.nt, c.nt) << c.args[0];
         EXPECT_EQ(line.parameters.pause, c.pause) << c.args[0];
     }
+}
+
+TEST(CommandLine, ExportsAreListedOnceInTheOrderGiven) {
+    const CommandLine line = parse({"--export=sac,sw4", "--quantity", "rate", "--export", "specfem2d,sac"});
+    ASSERT_EQ(line.action, CommandLine::Action::run) << line.error;
+    EXPECT_EQ(line.parameters.exports, (std::vector<std::string>{"sac", "sw4", "specfem2d"}));
+    EXPECT_EQ(line.parameters.quantity, exp_slipv::Quantity::rate);
+    const CommandLine plain = parse({});
+    EXPECT_TRUE(plain.parameters.exports.empty());
+    EXPECT_EQ(plain.parameters.quantity, exp_slipv::Quantity::cumulative);
 }
 
 TEST(CommandLine, HelpAndVersionEndTheReading) {
@@ -78,14 +91,6 @@ TEST(CommandLine, TheSourceMayBeGivenAsCornerFrequencyOrRiseTime) {
     ASSERT_EQ(rise.action, CommandLine::Action::run);
     EXPECT_NEAR(rise.parameters.tau, 1.0, 4e-16);
     EXPECT_NEAR(exp_slipv::rise_time_factor(), 4.7438645183905783758, 1e-15);
-}
-
-TEST(CommandLine, SlipFractionIsTheClosedFormEvenForShortRecords) {
-    // 1 - (1 + x) e^(-x): at x = 10, 1 - 11 e^-10; for small x, x^2/2 - x^3/3 + x^4/8 - x^5/30.
-    EXPECT_NEAR(exp_slipv::slip_fraction(10.0, 1.0), 1.0 - 11.0 * std::exp(-10.0), 1e-15);
-    EXPECT_NEAR(exp_slipv::slip_fraction(2.0, 4.0), 1.0 - 1.5 * std::exp(-0.5), 1e-15);
-    EXPECT_NEAR(exp_slipv::slip_fraction(1e-9, 1.0) / 5e-19, 1.0, 1e-8);
-    EXPECT_NEAR(exp_slipv::slip_fraction(1e-3, 1.0), 5e-7 - 1e-9 / 3 + 1e-12 / 8 - 1e-15 / 30, 2e-20);
 }
 
 struct Refused {
@@ -132,13 +137,20 @@ TEST(CommandLine, EveryUnusableCommandLineIsRefusedWithItsReason) {
         {{"--corner-frequency=0"}, {"--corner-frequency", "not positive"}},
         {{"--rise-time=1e-12"}, {"'1e-12'", "--rise-time", "tau", "outside"}},
         {{"--rise-time=1e10"}, {"'1e10'", "--rise-time", "outside"}},
-        {{"--samples=1000"}, {"'1000'", "--samples", "not a power of two", "512 and 1024"}},
-        {{"--samples=3"}, {"'3'", "2 and 4"}},
-        {{"--samples=16777215"}, {"8388608 and 16777216"}},
-        {{"--samples=1"}, {"'1'", "outside 2 to 16777216", "is 2"}},
-        {{"--samples=0"}, {"'0'", "outside", "is 2"}},
-        {{"--samples=33554432"}, {"'33554432'", "outside", "is 16777216"}},
-        {{"--samples=99999999999999999999999"}, {"outside", "is 16777216"}},
+        {{"--samples=1"}, {"'1'", "outside 2 to 16777216"}},
+        {{"--samples=0"}, {"'0'", "outside"}},
+        {{"--samples=16777217"}, {"'16777217'", "outside 2 to 16777216"}},
+        {{"--samples=33554432"}, {"'33554432'", "outside"}},
+        {{"--samples=99999999999999999999999"}, {"outside"}},
+        {{"--export=sw5"}, {"'sw5'", "--export", "unknown format 'sw5'", "sw4, specfem3d, specfem2d, sem2dpack, sac"}},
+        {{"--export=sw4,,sac"}, {"'sw4,,sac'", "an empty format name"}},
+        {{"--export="}, {"--export", "empty"}},
+        {{"--export=SW4"}, {"unknown format 'SW4'"}},
+        {{"--quantity=slip"}, {"'slip'", "--quantity", "cumulative and rate"}},
+        {{"--quantity="}, {"--quantity"}},
+        // SW4 refuses fewer than 7 samples, whichever option comes first.
+        {{"--export=sw4", "--samples=6"}, {"--export=sw4", "--samples=6", "7 samples"}},
+        {{"--samples=2", "--export=sac,sw4"}, {"--export=sw4", "--samples=2"}},
         {{"--samples=8192.0"}, {"'8192.0'", "not a positive whole number"}},
         {{"--samples=-8"}, {"'-8'", "not a positive whole number"}},
         {{"--samples=1e3"}, {"'1e3'", "not a positive whole number"}},

@@ -73,12 +73,15 @@ TEST(BadCommandLine, ChangesNothingAndSaysWhy) {
         {{"--tau=1e999"}, "'1e999' for --tau"},
         {{"--corner-frequency=1e-12"}, "'1e-12' for --corner-frequency"},
         {{"--rise-time=1e-12"}, "'1e-12' for --rise-time"},
-        {{"--samples=1000"}, "'1000' for --samples"},
+        {{"--samples=1"}, "'1' for --samples"},
+        {{"--export=sw5"}, "'sw5' for --export"},
+        {{"--export=sw4", "--samples=6"}, "--export=sw4 cannot be used with --samples=6"},
+        {{"--quantity=moment"}, "'moment' for --quantity"},
         {{"--samples=33554432"}, "'33554432' for --samples"},
         {{"--tau=2", "--corner-frequency=1"}, "--corner-frequency=1 cannot be combined with --tau"},
         {{"--output-dir=missing"}, "'missing' for --output-dir"},
         {{"--output-dir=Exp_Slip.csv"}, "'Exp_Slip.csv' for --output-dir"},
-        {{"--tau=0.5", "--no-pause", "--samples=3"}, "'3' for --samples"},
+        {{"--tau=0.5", "--no-pause", "--samples=1"}, "'1' for --samples"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -131,6 +134,7 @@ TEST(Options, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(help.out.rfind("Usage: exp-slipv [OPTION]...\n", 0), 0u);
     for (const char* option : {"--tau=SECONDS", "--corner-frequency=HZ", "--rise-time=SECONDS", "--dt=SECONDS",
                                "--samples=N", "--output-dir=DIR", "--no-pause", "-h, --help", "--version",
+                               "--export=FORMAT", "--quantity=QUANTITY", "Exp_STF_sw4.txt", "Exp_STF.sac",
                                "(default 0.01)", "(default 8192)", "tau = 1 s", "64"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     EXPECT_EQ(run(dir.path(), {"-h"}).out, help.out);

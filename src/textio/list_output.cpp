@@ -33,11 +33,7 @@ void list_begin(int unit) {
 void check_line_output(int unit, std::string_view name) {
     if (!unit_table_ready()) init_unit_table();
     if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
-    const WriteProbe probe = probe_writable(name);
-    if (probe.verdict == WriteProbe::Verdict::writable) return;
-    name_unit(unit, name);
-    if (probe.verdict == WriteProbe::Verdict::read_only) fatal_error(err_cannot_write, list_start_context);
-    fatal_system_error(probe.error, probe.call);
+    report_unless_writable(unit, name, probe_writable(name), list_start_context);
 }
 
 void list_item(std::string_view text) {

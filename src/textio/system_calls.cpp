@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "textio/signals.hpp"
 
@@ -35,6 +36,14 @@ int stat(const char* path, struct stat* status) {
 
 int access(const char* path, int mode) {
     return retried([&] { return ::access(path, mode); });
+}
+
+int fsync(int fd) {
+    return retried([&] { return ::fsync(fd); });
+}
+
+int rename(const char* from, const char* to) {
+    return retried([&] { return std::rename(from, to); });
 }
 
 int ftruncate(int fd, off_t length) {

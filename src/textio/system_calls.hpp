@@ -14,6 +14,8 @@ int open(const char* path, int flags, mode_t mode = 0);
 int fstat(int fd, struct stat* status);
 int stat(const char* path, struct stat* status);
 int access(const char* path, int mode);
+int fsync(int fd);
+int rename(const char* from, const char* to);
 int ftruncate(int fd, off_t length);
 off_t lseek(int fd, off_t offset, int whence);
 // Takes O_NONBLOCK off fd; every fcntl result is checked.

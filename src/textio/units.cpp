@@ -205,10 +205,66 @@ Failure cut_at_position(Unit& entry) {
     return {};
 }
 
+// What a statement does when its stream could not take its bytes: a stop
+// request that cut a wait short ends the run as the request does; a failed
+// write is a fatal report.
+void act_on(Stream::Status status, int unit) {
+    if (status == Stream::Status::interrupted) act_on_stop_request();
+    if (status == Stream::Status::failed) report_stream_failure(unit, "write");
+}
+
+// Lets go of a unit's temporary file after a failure whose report is made:
+// the file it was to replace stays as it was.
+[[noreturn]] void give_up_replacement(int unit, const Failure& failure) {
+    Unit& entry = unit_entry(unit);
+    ::unlink(entry.replacement.c_str());
+    {
+        SignalSafeSection section;
+        entry.replacement.clear();
+        entry.stream.detach();  // the report still names the file
+    }
+    statement_state().current_unit = unit;
+    fatal_system_error(failure.number, failure.call);
+}
+
+// The normal close of a unit that replaces its file: everything written
+// out and on the disk, then renamed over the file in one step, so that the
+// file is either the earlier one or this run's, whole.
+void commit_replacement(int unit) {
+    Unit& entry = unit_entry(unit);
+    act_on(entry.stream.flush(), unit);
+    if (sys::fsync(entry.stream.fd()) != 0) report_failure(unit, {errno, "fsync"});
+    // Linux releases the descriptor even when close fails.
+    if (sys::close(entry.stream.fd()) != 0) give_up_replacement(unit, {errno, "close"});
+    if (sys::rename(entry.replacement.c_str(), entry.name.c_str()) != 0) give_up_replacement(unit, {errno, "rename"});
+    {
+        SignalSafeSection section;
+        entry.replacement.clear();
+    }
+    disconnect(entry, CloseAll::reporting);
+}
+
+// Any other end: the temporary file goes, unwritten bytes with it.  Only
+// async-signal-safe calls, for the signal handlers.
+void abandon_replacement(Unit& entry, CloseAll mode) {
+    entry.stream.discard();
+    ::close(entry.stream.fd());
+    ::unlink(entry.replacement.c_str());
+    {
+        SignalSafeSection section;
+        entry.replacement.clear();  // frees nothing
+    }
+    disconnect(entry, mode);
+}
+
 // Writes out, cuts and closes a connected unit; a standard stream is only
 // written out.  Failures count only when reporting.
 void close_connected(int unit, CloseAll mode) {
     Unit& entry = unit_entry(unit);
+    if (!entry.replacement.empty()) {
+        if (mode == CloseAll::reporting) return commit_replacement(unit);
+        return abandon_replacement(entry, mode);
+    }
     const Stream::Waiting waiting =
         mode == CloseAll::signal_handler ? Stream::Waiting::never : Stream::Waiting::allowed;
     const Stream::Status flushed = entry.stream.flush(waiting);
@@ -244,6 +300,69 @@ bool unit_table_ready() { return table_ready; }
 
 Unit& unit_entry(int unit) { return units[static_cast<std::size_t>(unit)]; }
 
+namespace {
+
+// How many names a temporary file may try before its open gives up.
+constexpr int temporary_name_tries = 100;
+
+// ".<name>.<pid>.<try>.part" beside the named file: hidden, of this run.
+std::string temporary_name(std::string_view name, int attempt) {
+    const std::size_t slash = name.find_last_of('/');
+    const std::size_t base = slash == std::string_view::npos ? 0 : slash + 1;
+    std::string temporary(name.substr(0, base));
+    temporary += '.';
+    temporary += name.substr(base);
+    temporary += '.' + std::to_string(::getpid()) + '.' + std::to_string(attempt) + ".part";
+    return temporary;
+}
+
+}  // namespace
+
+void open_unit_replacing(int unit, std::string_view given_name) {
+    if (!table_ready) init_unit_table();
+    if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
+    statement_state().current_unit = unit;
+    Unit& entry = unit_entry(unit);
+    if (entry.connected()) close_unit(unit);
+    name_unit(unit, given_name);
+    entry.record_length = 0;
+    entry.formatted = true;
+    entry.at_end = false;
+    const std::string_view name = without_trailing_blanks(given_name);
+    if (name.empty() || name.find('\0') != std::string_view::npos) fatal_system_error(ENOENT, "open");
+    for (int attempt = 0;; ++attempt) {
+        std::string temporary;
+        try {
+            temporary = temporary_name(name, attempt);
+        } catch (const std::bad_alloc&) {
+            fatal_error(err_no_space, "no space");
+        }
+        int fd = -1;
+        {
+            // The file is known for removal as soon as it exists.
+            SignalSafeSection section;
+            fd = sys::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | open_flags, new_file_mode);
+            if (fd >= 0) entry.replacement.swap(temporary);
+        }
+        if (fd < 0 && errno == EEXIST && attempt + 1 < temporary_name_tries) continue;
+        if (fd < 0) fatal_system_error(errno, "open");
+        if (const int error = entry.stream.attach(fd, Stream::Buffering::full, Stream::file_buffer_size); error != 0) {
+            sys::close(fd);
+            ::unlink(entry.replacement.c_str());
+            {
+                SignalSafeSection section;
+                entry.replacement.clear();
+                entry.stream.detach();
+            }
+            if (error == ENOMEM) fatal_error(err_no_space, "no space");
+            fatal_system_error(error, "fstat");
+        }
+        entry.access = may_write;
+        entry.last_was_write = 1;
+        return;
+    }
+}
+
 void open_unit(int unit, std::string_view name) {
     if (!table_ready) init_unit_table();
     if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
@@ -251,7 +370,7 @@ void open_unit(int unit, std::string_view name) {
     if (const Failure failure = connect_file(unit, name)) fatal_system_error(failure.number, failure.call);
 }
 
-WriteProbe probe_writable(std::string_view given_name) {
+WriteProbe probe_writable(std::string_view given_name, bool replacing) {
     using Verdict = WriteProbe::Verdict;
     const std::string_view name = without_trailing_blanks(given_name);
     if (name.empty() || name.find('\0') != std::string_view::npos) return {Verdict::failed, ENOENT, "open"};
@@ -274,7 +393,16 @@ WriteProbe probe_writable(std::string_view given_name) {
         if (read_only_error(errno)) return {Verdict::read_only, errno, nullptr};
         return failure("access");
     }
+    // A replacement is a new file in the directory, even over an old one.
+    if (replacing && sys::access(directory_of(name).c_str(), W_OK | X_OK) != 0) return failure("access");
     return {};
+}
+
+void report_unless_writable(int unit, std::string_view name, const WriteProbe& probe, const char* first_write) {
+    if (probe.verdict == WriteProbe::Verdict::writable) return;
+    name_unit(unit, name);
+    if (probe.verdict == WriteProbe::Verdict::read_only) fatal_error(err_cannot_write, first_write);
+    fatal_system_error(probe.error, probe.call);
 }
 
 void name_unit(int unit, std::string_view name) {
@@ -325,18 +453,6 @@ bool switch_to_writing(int unit) {
     if (const Failure failure = cut_at_position(entry)) report_failure(unit, failure);
     return true;
 }
-
-namespace {
-
-// What a statement does when its stream could not take its bytes: a stop
-// request that cut a wait short ends the run as the request does; a failed
-// write is a fatal report.
-void act_on(Stream::Status status, int unit) {
-    if (status == Stream::Status::interrupted) act_on_stop_request();
-    if (status == Stream::Status::failed) report_stream_failure(unit, "write");
-}
-
-}  // namespace
 
 void hand_over(int unit, const char* data, std::size_t size) { act_on(unit_entry(unit).stream.write(data, size), unit); }
 

@@ -28,6 +28,10 @@ struct Unit {
     int access = 0;
     bool at_end = false;
     int last_was_write = 0;
+    // A unit that replaces its file whole writes a temporary file beside it
+    // (this path), renamed over the file at the close and removed at any
+    // other end of the run; empty for every other unit.
+    std::string replacement;
 
     bool connected() const { return stream.attached(); }
 };
@@ -53,11 +57,24 @@ struct WriteProbe {
     int error = 0;              // failed: the errno, and the call the report names
     const char* call = nullptr;
 };
-WriteProbe probe_writable(std::string_view name);
+// With `replacing`, for a unit that replaces its file whole: its directory
+// must take a new file even where the file exists.
+WriteProbe probe_writable(std::string_view name, bool replacing = false);
+
+// Ends the run with the report that opening the named file on the unit, or
+// the first statement on it (whose context word is `first_write`), would
+// give for the probe's verdict; returns when the file is writable.
+void report_unless_writable(int unit, std::string_view name, const WriteProbe& probe, const char* first_write);
 
 // Gives an unconnected unit the name of its file, for a report about it, and
 // makes it the current unit.
 void name_unit(int unit, std::string_view name);
+
+// Connects the unit to a new temporary file beside the named one, which it
+// will replace whole: the close renames it over the named file (which may
+// not have existed); a failure, an interrupt or any other end of the run
+// removes it and leaves the named file as it was.  Reports name the file.
+void open_unit_replacing(int unit, std::string_view name);
 
 // Connects an unconnected unit to "fort.<unit>"; returns false on failure.
 bool connect_by_default(int unit);

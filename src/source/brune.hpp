@@ -1,0 +1,36 @@
+// The exponential slip-velocity function v(t) = (t/tau^2) e^(-t/tau), the
+// Brune rate function, and its closed forms.
+#pragma once
+
+#include "source/source.hpp"
+
+namespace exp_slipv {
+
+class BruneSource final : public Source {
+public:
+    explicit BruneSource(double tau) : tau_(tau), tau2_(tau * tau) {}
+
+    // t / (e^(t/tau) tau^2): the slip file's values, bit for bit.
+    double velocity(double t) const override;
+    // 1 - (1 + x) e^(-x), x = t/tau, without cancellation.
+    double slip(double t) const override;
+    // 1/tau/tau, as the slip file has always written it.
+    double initial_acceleration() const override;
+    // |1 / (1 - i omega tau)^2| = 1 / (1 + omega^2 tau^2), by the spectrum
+    // file's complex arithmetic.
+    double amplitude(double omega) const override;
+
+    std::string name() const override { return "Brune"; }
+    std::vector<SourceParameter> parameters() const override;
+
+    double tau() const { return tau_; }
+
+private:
+    double tau_;
+    double tau2_;
+};
+
+// 1 - (1 + x) e^(-x) for x >= 0, within a few units of the last place.
+double brune_slip_fraction(double x);
+
+}  // namespace exp_slipv

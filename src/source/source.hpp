@@ -1,0 +1,38 @@
+// The source: one pulse shape with its closed forms, in one home for every
+// file of a run (slip file, spectrum file, exports, report).  A shape is a
+// Source; adding one touches no file that uses it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace exp_slipv {
+
+// A parameter of the source as the transcript shows it: " Tau(s) =", 1.0.
+struct SourceParameter {
+    std::string label;
+    double value = 0.0;
+    std::string name;   // short, for file headers and the SAC header: "tau"
+    std::string unit;   // "s"
+};
+
+class Source {
+public:
+    virtual ~Source() = default;
+
+    // The slip rate v(t), of unit area, as the slip file samples it.
+    virtual double velocity(double t) const = 0;
+    // The slip s(t), the integral of v from 0 to t, to full relative
+    // precision for every t > 0 (no cancellation near 0 or near 1).
+    virtual double slip(double t) const = 0;
+    // dv/dt at t = 0 from the right: the slip file's first acceleration.
+    virtual double initial_acceleration() const = 0;
+    // |V(omega)| of the closed form, V the Fourier transform of v.
+    virtual double amplitude(double omega) const = 0;
+
+    // The shape's name ("Brune") and its parameters, in transcript order.
+    virtual std::string name() const = 0;
+    virtual std::vector<SourceParameter> parameters() const = 0;
+};
+
+}  // namespace exp_slipv
