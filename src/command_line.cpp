@@ -32,6 +32,8 @@ enum OptionId : int {
     opt_version,
     opt_export,
     opt_quantity,
+    opt_report,
+    opt_fmax,
 };
 
 const option long_options[] = {
@@ -44,6 +46,8 @@ const option long_options[] = {
     {"no-pause", no_argument, nullptr, opt_no_pause},
     {"export", required_argument, nullptr, opt_export},
     {"quantity", required_argument, nullptr, opt_quantity},
+    {"report", no_argument, nullptr, opt_report},
+    {"fmax", required_argument, nullptr, opt_fmax},
     {"help", no_argument, nullptr, opt_help},
     {"version", no_argument, nullptr, opt_version},
     {nullptr, 0, nullptr, 0},
@@ -175,6 +179,14 @@ CommandLine parse_command_line(int argc, char** argv) {
                     return fail(refused(name, value, problem));
                 break;
             }
+            case opt_report: p.report = true; break;
+            case opt_fmax: {
+                const Checked<double> fmax = frequency(value);
+                if (const Refusal* r = std::get_if<Refusal>(&fmax)) return fail(refused(name, value, r->reason));
+                p.fmax = std::get<double>(fmax);
+                p.report = true;
+                break;
+            }
             case opt_quantity: {
                 if (value == "cumulative") {
                     p.quantity = Quantity::cumulative;
@@ -236,6 +248,14 @@ Source time functions for solvers (written whole or not at all):
 )" + formats + R"(      --quantity=QUANTITY       what the exports hold: cumulative (default), the
                                 slip s(t) = 1 - (1 + t/tau) exp(-t/tau) from 0
                                 to 1; or rate, v(t), of unit integral
+The report (how faithful the sampled pulse is):
+      --report                  show the closed form's and the samples' figures,
+                                the band where the sampled spectrum stays within
+                                1 % and 10 % of the closed form, and the
+                                transform's own error; also in Exp_Report.json
+      --fmax=HZ                 a target band (implies --report): the largest
+                                deviation up to HZ and the largest dt that keeps
+                                the sampled pulse within 1 % up to HZ
 Output:
       --output-dir=DIR          write the files into DIR, which must exist
                                 (default: the current directory)

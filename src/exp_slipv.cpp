@@ -4,6 +4,9 @@
 #include <string>
 
 #include "export/export_format.hpp"
+#include "report/report_console.hpp"
+#include "report/report_json.hpp"
+#include "report/run_report.hpp"
 #include "slip_file.hpp"
 #include "source/brune.hpp"
 #include "spectrum_file.hpp"
@@ -39,6 +42,7 @@ void announce_files(const Parameters& p, const std::vector<const ExportFormat*>&
     for (const ExportFormat* format : exports)
         write_line(console_out, " " + std::string(format->solver()) + " source time function is stored in " +
                                     export_path(p, *format));
+    if (p.report) write_line(console_out, " The report is stored in " + output_path(p, report_file_name));
 }
 
 // Every file is known to be writable before the first one changes, so that
@@ -48,6 +52,7 @@ void check_files_writable(const Parameters& p, const std::vector<const ExportFor
     textio::check_line_output(spectrum_unit, output_path(p, spectrum_file_name));
     for (std::size_t i = 0; i < exports.size(); ++i)
         textio::check_replacing_output(export_unit(i), export_path(p, *exports[i]));
+    if (p.report) textio::check_replacing_output(report_unit, output_path(p, report_file_name));
 }
 
 // Each export is written whole into a temporary file, renamed over the
@@ -59,6 +64,16 @@ void write_exports(const Parameters& p, const Source& source, const std::vector<
         exports[i]->write(export_unit(i), series);
         textio::close_unit(export_unit(i));
     }
+}
+
+// The report on the console, and the same figures, whole or not at all, in
+// the report file.
+void report_run(const Parameters& p, const Source& source, const WorkingArrays& arrays, double dom, std::int32_t nom) {
+    const RunReport report = analyse_run(p, source, arrays.svwave.get(), arrays.svamp.get(), dom, nom);
+    write_console_report(console_out, report);
+    textio::open_unit_replacing(report_unit, output_path(p, report_file_name));
+    textio::write_bytes(report_unit, report_json(report));
+    textio::close_unit(report_unit);
 }
 
 }  // namespace
@@ -109,6 +124,7 @@ void run(const Parameters& p) {
     write_spectrum_file(arrays.svamp.get(), dom, nom, p, source);
 
     write_exports(p, source, exports);
+    if (p.report) report_run(p, source, arrays, dom, nom);
 
     if (p.pause) {
         write_line(console_out);

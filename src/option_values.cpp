@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <numbers>
 
+#include "source/brune.hpp"
+
 namespace exp_slipv {
 
 namespace {
@@ -77,6 +79,13 @@ Checked<double> seconds(std::string_view text) {
     return value;
 }
 
+Checked<double> frequency(std::string_view text) {
+    const Checked<double> value = positive_decimal(text);
+    if (const double* v = std::get_if<double>(&value); v != nullptr && !(*v >= min_hertz && *v <= max_hertz))
+        return Refusal{"outside 1e-9 to 1e9 Hz"};
+    return value;
+}
+
 Checked<double> tau_from_corner_frequency(std::string_view text) {
     const Checked<double> value = positive_decimal(text);
     const double* fc = std::get_if<double>(&value);
@@ -103,21 +112,6 @@ Checked<std::int32_t> sample_count(std::string_view text) {
     return static_cast<std::int32_t>(n);
 }
 
-double rise_time_factor() {
-    // Newton's method on f(x) = (1 + x) e^(-x) - 0.05, which falls and is
-    // convex right of x = 1: from x = 1 the steps rise to the root without
-    // passing it, and stop when rounding leaves nothing to gain.
-    static const double factor = [] {
-        constexpr double fraction_left = 0.05;
-        double x = 1.0;
-        for (int i = 0; i < 100; ++i) {
-            const double next = x + ((1.0 + x) - fraction_left * std::exp(x)) / x;
-            if (!(next > x)) break;
-            x = next;
-        }
-        return x;
-    }();
-    return factor;
-}
+double rise_time_factor() { return brune_rise_time_factor(); }
 
 }  // namespace exp_slipv

@@ -31,6 +31,11 @@ Checked<double> positive_decimal(std::string_view text);
 // A time in seconds (tau or dt) between min_seconds and max_seconds.
 Checked<double> seconds(std::string_view text);
 
+// A frequency in hertz, between min_hertz and max_hertz.
+inline constexpr double min_hertz = 1e-9;
+inline constexpr double max_hertz = 1e9;
+Checked<double> frequency(std::string_view text);
+
 // tau = 1/(2 pi fc) for a corner frequency fc in Hz.
 Checked<double> tau_from_corner_frequency(std::string_view text);
 

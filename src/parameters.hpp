@@ -28,6 +28,8 @@ struct Parameters {
     bool pause = true;             // wait for a line of input at the end
     std::vector<std::string> exports;  // export format names, as given, each once
     Quantity quantity = Quantity::cumulative;
+    bool report = false;  // the faithfulness report, on the console and in a file
+    double fmax = 0.0;    // a target band, Hz; 0 for none
 };
 
 // The transform length of a run: the samples, padded with zeros to the next
@@ -38,10 +40,12 @@ std::int32_t transform_length(std::int32_t nt);
 inline constexpr int console_out = 6;
 inline constexpr int slip_unit = 11;
 inline constexpr int spectrum_unit = 12;
+inline constexpr int report_unit = 13;
 inline constexpr int first_export_unit = 21;  // the exports, in the order given
 
 inline constexpr const char* slip_file_name = "Exp_Slip.csv";
 inline constexpr const char* spectrum_file_name = "Exp_Amp.csv";
+inline constexpr const char* report_file_name = "Exp_Report.json";
 
 // The path of a file in the run's output directory, as the user gave it:
 // "out" and "out/" both give "out/Exp_Slip.csv".

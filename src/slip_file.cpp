@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "column_layout.hpp"
+#include "slip_history.hpp"
 #include "textio/list_output.hpp"
 #include "textio/record_output.hpp"
 #include "textio/units.hpp"
@@ -16,33 +17,6 @@ namespace {
 constexpr Field standard_time_field{false, 8, 4};
 constexpr Field standard_history_field{false, 15, 7};
 constexpr const char* slip_header = "time(s),velocity,displacement,acceleration";
-
-// The time of sample k (from 0), as every column and formula takes it.
-double sample_time(std::int64_t k, double dt) { return static_cast<double>(k) * dt; }
-
-// The source's velocity at t = (i-1) dt, for i = 2 .. nt; v(0) = 0.
-void sample_velocity(double* svwave, const Parameters& p, const Source& source) {
-    svwave[0] = 0.0;
-    for (std::int32_t i = 2; i <= p.nt; ++i) svwave[i - 1] = source.velocity(sample_time(i - 1, p.dt));
-}
-
-// Calls record(t, v, slip, acceleration) for every sample in order.  The
-// first carries the source's exact initial acceleration (1/tau^2); later
-// ones the trapezoidal slip and the backward-difference acceleration.
-template <typename Record>
-void for_each_record(const double* svwave, const Parameters& p, const Source& source, Record&& record) {
-    double svs = 0.0;
-    double sva = source.initial_acceleration();
-    record(0.0, svwave[0], svs, sva);
-    for (std::int32_t i = 2; i <= p.nt; ++i) {
-        const double t = sample_time(i - 1, p.dt);
-        const double v = svwave[i - 1];
-        const double previous = svwave[i - 2];
-        svs = svs + (v + previous) * p.dt / 2.0;
-        sva = (v - previous) / p.dt;
-        record(t, v, svs, sva);
-    }
-}
 
 }  // namespace
 

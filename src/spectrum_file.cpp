@@ -6,6 +6,7 @@
 #include "column_layout.hpp"
 #include "complex_arithmetic.hpp"
 #include "dwvfast.hpp"
+#include "spectrum_bins.hpp"
 #include "textio/list_output.hpp"
 #include "textio/record_output.hpp"
 #include "textio/units.hpp"
@@ -22,9 +23,6 @@ constexpr const char* spectrum_header = "freq(Hz),abs(vel),abs(acc),theory(vel),
 
 using namespace complex_arithmetic;
 
-// The angular frequency of bin io, and a frequency in Hz.
-double angular_frequency(std::int32_t io, double dom) { return static_cast<double>(io - 1) * dom; }
-double hertz(double om) { return om / (pai + pai); }
 
 }  // namespace
 

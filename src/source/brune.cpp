@@ -1,6 +1,7 @@
 #include "source/brune.hpp"
 
 #include <cmath>
+#include <numbers>
 
 #include "complex_arithmetic.hpp"
 
@@ -29,6 +30,23 @@ double brune_slip_fraction(double x) {
     return x * x / 2.0 * inner * std::exp(-x);
 }
 
+double brune_rise_time_factor() {
+    // Newton's method on f(x) = (1 + x) e^(-x) - 0.05, which falls and is
+    // convex right of x = 1: from x = 1 the steps rise to the root without
+    // passing it, and stop when rounding leaves nothing to gain.
+    static const double factor = [] {
+        constexpr double fraction_left = 0.05;
+        double x = 1.0;
+        for (int i = 0; i < 100; ++i) {
+            const double next = x + ((1.0 + x) - fraction_left * std::exp(x)) / x;
+            if (!(next > x)) break;
+            x = next;
+        }
+        return x;
+    }();
+    return factor;
+}
+
 double BruneSource::velocity(double t) const { return t / (std::exp(t / tau_) * tau2_); }
 
 double BruneSource::slip(double t) const { return brune_slip_fraction(t / tau_); }
@@ -41,6 +59,53 @@ double BruneSource::amplitude(double omega) const {
     const Complex one{1.0, 0.0};
     const Complex z = subtract(one, multiply(multiply(Complex{omega, 0.0}, im), Complex{tau_, 0.0}));
     return modulus(reciprocal(multiply(z, z)));
+}
+
+namespace {
+
+using C = std::complex<double>;
+
+// Below this |n u| the numerator is summed as a series (it would cancel).
+constexpr double series_bound = 0.5;
+
+// e^z - 1 for complex z, without cancellation for small |z|:
+// e^x cos y - 1 = expm1(x) cos y - 2 sin^2(y/2).
+C complex_expm1(C z) {
+    const double x = z.real(), y = z.imag();
+    const double half = std::sin(y / 2.0);
+    return {std::expm1(x) * std::cos(y) - 2.0 * half * half, std::exp(x) * std::sin(y)};
+}
+
+}  // namespace
+
+std::complex<double> BruneSource::sampled_spectrum(double omega, double dt, std::int64_t n) const {
+    const double a = dt / tau_;
+    const C z{-a, -omega * dt};
+    const C u = complex_expm1(z);  // q - 1
+    const C q = 1.0 + u;
+    if (n <= 0) return a * a * q / (u * u);
+    // 1 - n q^(n-1) + (n-1) q^n = sum_{j=2..n} (j-1) C(n,j) u^j: for small
+    // n u the sum, whose first term dominates, divided by u^2.
+    const double count = static_cast<double>(n);
+    if (std::abs(count * u) < series_bound) {
+        C term = count * (count - 1.0) / 2.0;  // C(n,j) u^(j-2) at j = 2
+        C sum = term;
+        for (std::int64_t j = 2; j < n; ++j) {
+            term *= (count - static_cast<double>(j)) / static_cast<double>(j + 1) * u;
+            const C add = static_cast<double>(j) * term;  // (j+1-1) C(n,j+1) u^(j-1)
+            sum += add;
+            if (std::abs(add) < 1e-18 * std::abs(sum)) break;
+        }
+        return a * a * q * sum;
+    }
+    const C qn = std::exp(count * z);
+    const C numerator = 1.0 - count * qn / q + (count - 1.0) * qn;
+    return a * a * q * numerator / (u * u);
+}
+
+SourceFigures BruneSource::figures() const {
+    return {tau_, 1.0 / (std::numbers::e * tau_), 2.0 * tau_, brune_rise_time_factor() * tau_,
+            1.0 / (2.0 * std::numbers::pi * tau_)};
 }
 
 std::vector<SourceParameter> BruneSource::parameters() const { return {{" Tau(s) =", tau_, "tau", "s"}}; }

@@ -20,6 +20,13 @@ public:
     // file's complex arithmetic.
     double amplitude(double omega) const override;
 
+    // (dt/tau)^2 q (1 - n q^(n-1) + (n-1) q^n) / (1 - q)^2 with
+    // q = e^(-dt/tau - i omega dt); (dt/tau)^2 q / (1 - q)^2 endless.
+    std::complex<double> sampled_spectrum(double omega, double dt, std::int64_t n) const override;
+    // Peak at tau, 1/(e tau); centroid 2 tau; 95 % at 4.7439 tau; |V| = 1/2
+    // at the corner frequency 1/(2 pi tau).
+    SourceFigures figures() const override;
+
     std::string name() const override { return "Brune"; }
     std::vector<SourceParameter> parameters() const override;
 
@@ -32,5 +39,9 @@ private:
 
 // 1 - (1 + x) e^(-x) for x >= 0, within a few units of the last place.
 double brune_slip_fraction(double x);
+
+// x of the 95 % rise time T95 = x tau: the root of (1 + x) e^(-x) = 0.05,
+// about 4.7439.
+double brune_rise_time_factor();
 
 }  // namespace exp_slipv

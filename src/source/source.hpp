@@ -3,10 +3,21 @@
 // Source; adding one touches no file that uses it.
 #pragma once
 
+#include <complex>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace exp_slipv {
+
+// Figures of the closed form, each in its unit.
+struct SourceFigures {
+    double peak_time = 0.0;                 // s, where v is largest
+    double peak_velocity = 0.0;             // 1/s
+    double centroid_time = 0.0;             // s, the integral of t v
+    double rise_time_95 = 0.0;              // s, where s reaches 0.95
+    double half_amplitude_frequency = 0.0;  // Hz, where |V| falls to 1/2
+};
 
 // A parameter of the source as the transcript shows it: " Tau(s) =", 1.0.
 struct SourceParameter {
@@ -29,6 +40,13 @@ public:
     virtual double initial_acceleration() const = 0;
     // |V(omega)| of the closed form, V the Fourier transform of v.
     virtual double amplitude(double omega) const = 0;
+
+    // The exact transform of the samples v(k dt), k = 0 .. n-1, as the
+    // spectrum file scales it: dt sum_k v(k dt) e^(-i omega k dt); n = 0 for
+    // the endless record, k = 0, 1, ...
+    virtual std::complex<double> sampled_spectrum(double omega, double dt, std::int64_t n) const = 0;
+
+    virtual SourceFigures figures() const = 0;
 
     // The shape's name ("Brune") and its parameters, in transcript order.
     virtual std::string name() const = 0;

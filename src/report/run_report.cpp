@@ -1,0 +1,139 @@
+#include "report/run_report.hpp"
+
+#include <cmath>
+#include <numbers>
+
+#include "complex_arithmetic.hpp"
+#include "slip_history.hpp"
+#include "spectrum_bins.hpp"
+
+namespace exp_slipv {
+
+namespace {
+
+// Frequencies at which a trial dt is checked between 0 and fmax; the ratio
+// of the endless record's transform to the closed form rises with the
+// frequency, so the ends decide and the grid guards the rest.
+constexpr int target_grid = 512;
+// Bisection steps on log dt: 2^-60 of the bracket.
+constexpr int target_steps = 60;
+// The bracket's lower end, below the largest dt the Nyquist frequency allows.
+constexpr double target_bracket = 1e-9;
+constexpr double slip_threshold = 0.95;
+// The departure a trial dt is allowed short of the tolerance: the ratio is
+// known to some 1e-15, and the answer must hold however it is evaluated.
+constexpr double evaluation_margin = 1e-12;
+
+void measure_pulse(RunReport& r, const Parameters& p, const Source& source, const double* svwave) {
+    double weighted = 0.0, total = 0.0;
+    for_each_record(svwave, p, source, [&](double t, double v, double slip, double) {
+        if (v > r.peak_velocity) r.peak_velocity = v, r.peak_time = t;
+        weighted += t * v;
+        total += v;
+        if (!r.time_to_95 && slip >= slip_threshold) r.time_to_95 = t;
+        const double error = std::fabs(slip - source.slip(t));
+        if (error > r.max_slip_error) r.max_slip_error = error, r.max_slip_error_time = t;
+        r.final_slip_trapezoid = slip;
+        r.final_slip_exact = source.slip(t);
+    });
+    r.centroid_time = total > 0.0 ? weighted / total : 0.0;
+}
+
+// Walks the bins in order and fixes the edge at the first departure.
+class EdgeFinder {
+public:
+    EdgeFinder(double tolerance, double nyquist) : nyquist_(nyquist) { edge_.tolerance = tolerance; }
+    void add(double hz, double departure, bool first) {
+        if (done_) return;
+        if (departure > edge_.tolerance) {
+            edge_.kind = first ? BandEdge::Kind::none : BandEdge::Kind::limited;
+            edge_.first_departure_hz = hz;
+            edge_.first_departure = departure;
+            done_ = true;
+            return;
+        }
+        edge_.kind = BandEdge::Kind::nyquist;
+        edge_.highest_hz = hz;
+        edge_.fraction_of_nyquist = hz / nyquist_;
+    }
+    BandEdge edge() const { return edge_; }
+
+private:
+    double nyquist_;
+    BandEdge edge_;
+    bool done_ = false;
+};
+
+void measure_spectrum(RunReport& r, const Parameters& p, const Source& source, const std::complex<double>* svamp,
+                      double dom, std::int32_t nom) {
+    EdgeFinder fine(band_tolerance_fine, r.nyquist_hz), coarse(band_tolerance_coarse, r.nyquist_hz);
+    for (std::int32_t io = 2; io <= nom; ++io) {
+        const double om = angular_frequency(io, dom);
+        const double hz = hertz(om);
+        const double sampled = complex_arithmetic::modulus(svamp[io - 1]);
+        const double ratio = sampled / source.amplitude(om);
+        fine.add(hz, std::fabs(ratio - 1.0), io == 2);
+        coarse.add(hz, std::fabs(ratio - 1.0), io == 2);
+        r.last_bin_hz = hz;
+        r.ratio_at_last_bin = ratio;
+        ++r.bins;
+        const double exact = std::abs(source.sampled_spectrum(om, p.dt, p.nt));
+        const double error = exact > 0.0 ? std::fabs(sampled - exact) / exact : 0.0;
+        if (error > r.max_transform_error) r.max_transform_error = error, r.max_transform_error_hz = hz;
+        if (error > transform_tolerance && r.bins_over_tolerance++ == 0) r.first_over_tolerance_hz = hz;
+        if (r.target && hz <= r.target->fmax_hz && std::fabs(ratio - 1.0) > r.target->max_deviation) {
+            r.target->max_deviation = std::fabs(ratio - 1.0);
+            r.target->max_deviation_hz = hz;
+        }
+    }
+    r.fine = fine.edge();
+    r.coarse = coarse.edge();
+}
+
+// The largest relative departure of the endless record's transform from
+// the closed form, over 0 .. fmax, at a trial dt.
+double endless_departure(const Source& source, double dt, double fmax_hz) {
+    double worst = 0.0;
+    for (int g = 0; g <= target_grid; ++g) {
+        const double om = 2.0 * std::numbers::pi * fmax_hz * g / target_grid;
+        const double ratio = std::abs(source.sampled_spectrum(om, dt, 0)) / source.amplitude(om);
+        worst = std::max(worst, std::fabs(ratio - 1.0));
+    }
+    return worst;
+}
+
+}  // namespace
+
+std::optional<double> largest_faithful_dt(const Source& source, double fmax_hz, double requested_tolerance) {
+    const double tolerance = requested_tolerance - evaluation_margin;
+    // Beyond 1/(2 fmax) the band reaches past the Nyquist frequency.
+    double high = 1.0 / (2.0 * fmax_hz);
+    double low = high * target_bracket;
+    if (endless_departure(source, low, fmax_hz) > tolerance) return std::nullopt;
+    if (endless_departure(source, high, fmax_hz) <= tolerance) return high;
+    for (int i = 0; i < target_steps; ++i) {
+        const double middle = std::sqrt(low * high);
+        (endless_departure(source, middle, fmax_hz) <= tolerance ? low : high) = middle;
+    }
+    return low;
+}
+
+RunReport analyse_run(const Parameters& p, const Source& source, const double* svwave,
+                      const std::complex<double>* svamp, double dom, std::int32_t nom) {
+    RunReport r;
+    r.shape = source.name();
+    r.parameters = source.parameters();
+    r.closed = source.figures();
+    r.dt = p.dt;
+    r.samples = p.nt;
+    r.transform_length = transform_length(p.nt);
+    r.nyquist_hz = 1.0 / (2.0 * p.dt);
+    r.record_duration = static_cast<double>(p.nt) * p.dt;
+    if (p.fmax > 0.0) r.target = TargetBand{p.fmax, p.fmax > r.nyquist_hz, 0.0, 0.0, std::nullopt};
+    measure_pulse(r, p, source, svwave);
+    measure_spectrum(r, p, source, svamp, dom, nom);
+    if (r.target) r.target->largest_dt = largest_faithful_dt(source, p.fmax, target_tolerance);
+    return r;
+}
+
+}  // namespace exp_slipv

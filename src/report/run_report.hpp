@@ -1,0 +1,98 @@
+// How faithful a run's sampled pulse is: the closed form's figures, the
+// sampled pulse's, the band where the sampled spectrum follows the closed
+// form, the transform's own error, and what a target band asks of dt.
+#pragma once
+
+#include <complex>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "parameters.hpp"
+#include "source/source.hpp"
+
+namespace exp_slipv {
+
+// The relative tolerances of the faithful band.
+inline constexpr double band_tolerance_fine = 0.01;
+inline constexpr double band_tolerance_coarse = 0.10;
+// Half a unit of the fourth digit the spectrum file prints.
+inline constexpr double transform_tolerance = 5e-5;
+// The tolerance of a target band.
+inline constexpr double target_tolerance = 0.01;
+// The final slip of a record that holds nearly the whole pulse: a band that
+// fails at the first bin of a shorter record fails for its truncation.
+inline constexpr double complete_slip = 0.99;
+
+// Up to where every bin, from the first, stays within a tolerance.
+struct BandEdge {
+    enum class Kind {
+        none,     // the first bin already departs
+        limited,  // a later bin departs: highest_hz is the last one within
+        nyquist,  // no written bin departs: highest_hz is the last bin
+    };
+    Kind kind = Kind::none;
+    double tolerance = 0.0;
+    double highest_hz = 0.0;
+    double fraction_of_nyquist = 0.0;
+    double first_departure_hz = 0.0;  // limited or none: the first bin beyond
+    double first_departure = 0.0;     // its relative departure
+};
+
+struct TargetBand {
+    double fmax_hz = 0.0;
+    bool above_nyquist = false;     // fmax lies above the run's Nyquist frequency
+    double max_deviation = 0.0;     // of the sampled spectrum, bins up to fmax
+    double max_deviation_hz = 0.0;
+    std::optional<double> largest_dt;  // none: no dt keeps the endless record within
+};
+
+struct RunReport {
+    std::string shape;
+    std::vector<SourceParameter> parameters;
+    SourceFigures closed;
+    double dt = 0.0;
+    std::int32_t samples = 0;
+    std::int32_t transform_length = 0;
+    double nyquist_hz = 0.0;
+    double record_duration = 0.0;  // samples dt
+
+    // The sampled pulse.
+    double peak_velocity = 0.0;
+    double peak_time = 0.0;
+    double centroid_time = 0.0;
+    std::optional<double> time_to_95;  // the first sample whose slip reaches 0.95
+    double final_slip_trapezoid = 0.0;
+    double final_slip_exact = 0.0;
+    double max_slip_error = 0.0;  // |trapezoid - exact|
+    double max_slip_error_time = 0.0;
+
+    // The faithful band; no bins: a run of fewer than 4 transform points.
+    std::int32_t bins = 0;
+    BandEdge fine, coarse;
+    double last_bin_hz = 0.0;
+    double ratio_at_last_bin = 0.0;
+
+    // The transform against the exact transform of the same samples.
+    double max_transform_error = 0.0;
+    double max_transform_error_hz = 0.0;
+    std::int64_t bins_over_tolerance = 0;
+    double first_over_tolerance_hz = 0.0;
+
+    std::optional<TargetBand> target;
+
+    bool record_truncated() const { return final_slip_exact < complete_slip; }
+};
+
+// The report of a run whose slip file and spectrum file are written: svwave
+// holds the velocity samples, svamp the scaled bins (bin io at io - 1) of
+// the transform, dom and nom its step and bins.
+RunReport analyse_run(const Parameters& p, const Source& source, const double* svwave,
+                      const std::complex<double>* svamp, double dom, std::int32_t nom);
+
+// The largest dt for which the exact transform of the endless record stays
+// within the tolerance of the closed form at every frequency up to fmax.
+std::optional<double> largest_faithful_dt(const Source& source, double fmax_hz, double tolerance);
+
+}  // namespace exp_slipv
