@@ -57,10 +57,13 @@ check() {  # file, header, number of fields, number of records[, why that number
     }' "$1" >&2 || exit 1
 }
 check "$slip" " time(s),velocity,displacement,acceleration" 4 0
-# A run of n samples writes n/2 - 1 spectrum records.
+# A run of n samples, padded to a transform of N = 2^k >= n points, writes
+# N/2 - 1 spectrum records.
 samples=$(awk 'END { print NR - 1 }' "$slip")
 (( samples >= 4 )) || fail "$slip holds $samples records; pictures need a run of at least 4 samples"
-check "$spectrum" " freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)" 5 $((samples / 2 - 1)) \
+transform=1
+while (( transform < samples )); do transform=$((transform * 2)); done
+check "$spectrum" " freq(Hz),abs(vel),abs(acc),theory(vel),theory(acc)" 5 $((transform / 2 - 1)) \
   " as for the $samples records of $slip; the two files are not of one run"
 
 if ! command -v gnuplot > /dev/null 2>&1; then
@@ -95,6 +98,37 @@ read -r peak_time peak_velocity < <(awk -F, 'NR > 1 && $2 + 0 > best { best = $2
 window=$(awk -v tau="$tau" -v last="$last_time" 'BEGIN { w = 10 * tau; if (w > last) w = last; printf "%.6g", w }')
 lowest=$(awk -F, 'NR == 2 { printf "%.6g", $1 + 0 }' "$spectrum_data")
 nyquist=$(awk -v dt="$dt" 'BEGIN { printf "%.6g", 1 / (2 * dt) }')
+# Read off the spectrum file's own columns: the corner frequency, where the
+# closed form falls to half its first value, and the faithful band, up to
+# where every sampled bin from the first stays within 1 % (10 %) of the
+# closed form ("none" where the first bin departs, the last bin where none).
+read -r corner band1 band10 < <(awk -F, -v nyquist="$nyquist" '
+  NR == 2 { half = $4 / 2 }
+  NR > 1 {
+    # Between the two bins around it, linearly.
+    if (corner == "" && $4 <= half) corner = (NR == 2) ? $1 + 0 : pf + (half - pa) * ($1 - pf) / ($4 - pa)
+    pf = $1 + 0; pa = $4 + 0
+    r = ($4 > 0) ? $2 / $4 : 0; d = r > 1 ? r - 1 : 1 - r
+    if (!gone1) { if (d > 0.01) gone1 = 1; else last1 = $1 + 0 }
+    if (!gone10) { if (d > 0.10) gone10 = 1; else last10 = $1 + 0 }
+  }
+  END {
+    printf "%s %s %s\n", (corner == "" ? "none" : sprintf("%.4g", corner)),
+      (last1 == "" ? "none" : sprintf("%.4g", last1)), (last10 == "" ? "none" : sprintf("%.4g", last10))
+  }' "$spectrum_data")
+# A mark is a vertical line with its label, drawn only where it exists.
+marks=""
+mark_number=10
+for entry in "corner:$corner:fc = %s Hz:#555555" "band1:$band1:1 %% band %s Hz:#2ca02c" "band10:$band10:10 %% band %s Hz:#ff7f0e"; do
+  IFS=: read -r _ value text colour <<< "$entry"
+  [[ $value == none ]] && continue
+  label=$(printf "$text" "$value")
+  marks+="set arrow $mark_number from $value, graph 0 to $value, graph 1 nohead dashtype 2 linewidth 2 linecolor rgb \"$colour\""$'\n'
+  # Right of its line, or left of it near the Nyquist frequency.
+  side=$(awk -v v="$value" -v n="$nyquist" 'BEGIN { print (v > n / 4 ? "right offset -0.5,0" : "left offset 0.5,0") }')
+  marks+="set label $mark_number \"$label\" at $value, graph $(( 90 - (mark_number - 10) * 6 )).0/100 $side textcolor rgb \"$colour\""$'\n'
+  mark_number=$((mark_number + 1))
+done
 
 label_side=$(awk -v at="$peak_time" -v w="$window" 'BEGIN { print (at > w / 2 ? "right offset -2,-1" : "left offset 2,-1") }')
 # The key goes to the other side of the velocity panel.
@@ -140,22 +174,37 @@ unset multiplot
 
 set output "$spectrum_png"
 unset xlabel
-set title "Fourier amplitude spectra: sampled (points) and closed form (lines), τ = $tau s"
+set multiplot layout 2,1 title "Fourier amplitude spectra: sampled (points) and closed form (lines), τ = $tau s"
 set logscale xy
 set xrange [$lowest:$nyquist]
-set format x "10^{%L}"
+set lmargin 12
+set format x ""
 set format y "10^{%L}"
-set xlabel "frequency (Hz)"
 set ylabel "Fourier amplitude"
 set key bottom left
 set label 3 "Nyquist frequency $nyquist Hz" at graph 0.98, graph 0.96 right
-plot "$spectrum_data" skip 1 using 1:4 with lines linewidth 3 linecolor rgb "#9ecae1" title "closed-form velocity 1/(1+ω²τ²)", \
-     "$spectrum_data" skip 1 using 1:5 with lines linewidth 3 linecolor rgb "#fdae6b" title "closed-form acceleration ω/(1+ω²τ²)", \
+$marks
+plot "$spectrum_data" skip 1 using 1:4 with lines linewidth 3 linecolor rgb "#9ecae1" title "closed-form velocity |V|", \
+     "$spectrum_data" skip 1 using 1:5 with lines linewidth 3 linecolor rgb "#fdae6b" title "closed-form acceleration ω|V|", \
      "$spectrum_data" skip 1 using 1:2 with points pointtype 7 pointsize 0.3 linecolor rgb "#08519c" title "sampled velocity |V| (unit slip)", \
      "$spectrum_data" skip 1 using 1:3 with points pointtype 7 pointsize 0.3 linecolor rgb "#a63603" title "sampled acceleration |A| (unit slip/s)"
+unset label 3
+# The departure the band measures: sampled over closed-form velocity amplitude.
+set title ""
+unset logscale y
+set format y "%g"
+set format x "10^{%L}"
+set xlabel "frequency (Hz)"
+set ylabel "sampled / closed-form |V|"
+set key top left
+plot "$spectrum_data" skip 1 using 1:(\$4 > 0 ? \$2 / \$4 : 1/0) with lines linewidth 2 linecolor rgb "#08519c" title "ratio", \
+     1.01 with lines dashtype 2 linecolor rgb "#2ca02c" title "±1 %", 0.99 with lines dashtype 2 linecolor rgb "#2ca02c" notitle, \
+     1.1 with lines dashtype 3 linecolor rgb "#ff7f0e" title "±10 %", 0.9 with lines dashtype 3 linecolor rgb "#ff7f0e" notitle
+unset multiplot
 GNUPLOT
 
 mv "$slip_png" "$dir/Exp_Slip.png"
 mv "$spectrum_png" "$dir/Exp_Amp.png"
 echo "$name: tau = $tau s, dt = $dt s, $samples samples: time 0 to $window s, peak velocity $peak_velocity /s at t = $peak_time s, spectra $lowest to $nyquist Hz"
+echo "$name: corner frequency $corner Hz; sampled spectrum within 1 % up to $band1 Hz, within 10 % up to $band10 Hz"
 echo "$name: wrote $dir/Exp_Slip.png and $dir/Exp_Amp.png"
