@@ -146,6 +146,10 @@ TEST(Report, ARecordTooShortHasNoBand) {
               std::string::npos)
         << result.out;
     EXPECT_TRUE(j["sampled"]["time_to_95_percent_s"].is_null());
+    // The transform of the truncated record is that of its own samples, not
+    // of the endless pulse's.
+    EXPECT_EQ(j["transform_error"]["bins_over_tolerance"], 0);
+    EXPECT_LT(j["transform_error"]["max_relative"].get<double>(), 5e-5);
 }
 
 // |(a^2 q / (1 - q)^2)| (1 + om^2 tau^2), a = dt/tau, q = e^(-a - i om dt):
