@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "textio/convert.hpp"
 
@@ -39,16 +38,20 @@ bool keeps_steps_apart(double step, int unit_exponent) {
 // by at most half a unit; where that may be too far, the values themselves
 // are looked at: a short decimal step (0.00025 at 5 decimals) prints exactly.
 // Only then can the loop run, and then every value is below 50 count units,
-// so that value * 10^decimals keeps its fraction.
+// so that value * 10^decimals keeps its fraction.  The values are times and
+// frequencies, never negative.
 bool values_print_true(const ColumnNeeds& needs, int decimals) {
     if (needs.step <= 0.0) return true;
     const double tolerance = step_tolerance * needs.step;
     if (0.5 * decimal_power(-decimals) <= tolerance) return true;
     const double scale = decimal_power(decimals);
     const double allowed = tolerance * scale;  // in units of the last decimal
-    for (std::int64_t k = 0; k < needs.count; ++k) {
-        const double scaled = needs.value(k) * scale;
-        if (std::fabs(scaled - std::nearbyint(scaled)) > allowed) return false;
+    for (std::int64_t k = 0; k < needs.grid.count; ++k) {
+        // Non-negative and below 2^53 (see above): the nearest whole number
+        // by truncation, without a library call.
+        const double scaled = needs.grid.value(k) * scale;
+        const double nearest = static_cast<double>(static_cast<std::int64_t>(scaled + 0.5));
+        if (std::fabs(scaled - nearest) > allowed) return false;
     }
     return true;
 }
@@ -103,11 +106,9 @@ std::string field_text(const Field& field) {
 
 }  // namespace
 
-ColumnNeeds history_needs() { return {history_significant_digits, 0.0, 0, {}}; }
+ColumnNeeds history_needs() { return {history_significant_digits, 0.0, {}}; }
 
-ColumnNeeds spaced_needs(double step, std::int64_t count, std::function<double(std::int64_t)> value) {
-    return {min_significant_digits, step, count, std::move(value)};
-}
+ColumnNeeds spaced_needs(double step, const EvenGrid& grid) { return {min_significant_digits, step, grid}; }
 
 Field plan_column(const Field& standard, const ColumnExtent& extent, const ColumnNeeds& needs) {
     const double largest = std::max(extent.largest_positive(), extent.largest_negative());

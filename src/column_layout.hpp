@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 
@@ -52,20 +51,30 @@ inline constexpr int max_fixed_width = 20;
 // fraction of the step.
 inline constexpr double step_tolerance = 0.01;
 
+// The values of an evenly spaced column as the files compute them:
+// (first + k) * multiplier / divisor for k = 0 .. count-1 (times k dt / 1,
+// frequencies (io - 1) dom / 2 pi).
+struct EvenGrid {
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+    double multiplier = 0.0;
+    double divisor = 1.0;
+    double value(std::int64_t k) const { return static_cast<double>(first + k) * multiplier / divisor; }
+};
+
 // What a column needs of its field besides room for its values.
 struct ColumnNeeds {
     int significant_digits = min_significant_digits;  // at its largest magnitude
     // An evenly spaced column (time, frequency): consecutive values `step`
-    // apart, value(k) for k = 0 .. count-1.  A step of 0: not spaced.
+    // apart, the grid's values.  A step of 0: not spaced.
     double step = 0.0;
-    std::int64_t count = 0;
-    std::function<double(std::int64_t)> value;
+    EvenGrid grid;
 };
 
 // The needs of a slip-history column.
 ColumnNeeds history_needs();
-// The needs of an evenly spaced column of count values.
-ColumnNeeds spaced_needs(double step, std::int64_t count, std::function<double(std::int64_t)> value);
+// The needs of an evenly spaced column.
+ColumnNeeds spaced_needs(double step, const EvenGrid& grid);
 
 // The field of a column whose standard field is `standard`.
 Field plan_column(const Field& standard, const ColumnExtent& extent, const ColumnNeeds& needs);

@@ -85,7 +85,10 @@ std::string unusable_option(int code, char** argv) {
 // The names of the known formats, "sw4, specfem3d, ...".
 std::string format_names() {
     std::string names;
-    for (const ExportFormat* format : export_formats()) names += (names.empty() ? "" : ", ") + std::string(format->name());
+    for (const ExportFormat* format : export_formats()) {
+        if (!names.empty()) names += ", ";
+        names += format->name();
+    }
     return names;
 }
 

@@ -37,7 +37,8 @@ void write_slip_file(double* svwave, const Parameters& p, const Source& source) 
     const Field histories[] = {plan_column(standard_history_field, velocity, history_needs()),
                                plan_column(standard_history_field, slip, history_needs()),
                                plan_column(standard_history_field, acceleration, history_needs())};
-    const ColumnNeeds times = spaced_needs(p.dt, p.nt, [&](std::int64_t k) { return sample_time(k, p.dt); });
+    // sample_time(k, dt), k = 0 .. nt-1.
+    const ColumnNeeds times = spaced_needs(p.dt, {0, p.nt, p.dt, 1.0});
     const textio::Format slip_format(record_format_text(plan_column(standard_time_field, time, times), histories));
 
     textio::open_unit(slip_unit, output_path(p, slip_file_name));

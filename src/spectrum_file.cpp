@@ -36,10 +36,8 @@ void write_spectrum_file(Complex* svamp, double dom, std::int32_t nom, const Par
     ColumnExtent frequencies;
     if (nom >= 2) frequencies.add(hertz(angular_frequency(nom, dom)));  // they rise with io
     const Field amplitudes[] = {amplitude_field, amplitude_field, amplitude_field, amplitude_field};
-    // Record k (from 0) is bin io = k + 2.
-    const ColumnNeeds bins = spaced_needs(hertz(angular_frequency(2, dom)), nom - 1, [dom](std::int64_t k) {
-        return hertz(angular_frequency(static_cast<std::int32_t>(k + 2), dom));
-    });
+    // hertz(angular_frequency(io, dom)) for io = 2 .. nom: (io - 1) dom / (pai + pai).
+    const ColumnNeeds bins = spaced_needs(hertz(angular_frequency(2, dom)), {1, nom - 1, dom, pai + pai});
     const textio::Format spectrum_format(record_format_text(plan_column(standard_frequency_field, frequencies, bins), amplitudes));
 
     textio::open_unit(spectrum_unit, output_path(p, spectrum_file_name));

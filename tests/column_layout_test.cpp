@@ -21,7 +21,7 @@ using exp_slipv::Field;
 
 // An evenly spaced column k * step, k = 0 .. count-1, as a run's times are.
 ColumnNeeds spaced(double step, std::int64_t count) {
-    return exp_slipv::spaced_needs(step, count, [step](std::int64_t k) { return static_cast<double>(k) * step; });
+    return exp_slipv::spaced_needs(step, {0, count, step, 1.0});
 }
 // Spaced up to about `last`.
 ColumnNeeds spaced_to(double step, double last) { return spaced(step, std::llround(last / step) + 1); }

@@ -124,8 +124,14 @@ std::vector<std::pair<std::string, int>> calls_of_a_clean_run(bool earlier_files
         const int ordinal = ++counts[call];
         // The guard of the standard descriptors is the program's first call.
         if (call == "fcntl" && m[2].str().rfind("0, F_GETFD", 0) == 0) own = true;
-        const std::string fd = m[2].str().substr(0, m[2].str().find(','));
-        if (call == "write" && std::find(sanitizer_pipes.begin(), sanitizer_pipes.end(), fd) != sanitizer_pipes.end()) continue;
+        // A pipe's descriptors are the sanitizer's until it closes them; the
+        // program may get the same numbers afterwards.
+        const std::string fd = m[2].str().substr(0, m[2].str().find_first_of(",)"));
+        const auto pipe_end = std::find(sanitizer_pipes.begin(), sanitizer_pipes.end(), fd);
+        if (pipe_end != sanitizer_pipes.end() && (call == "write" || call == "close")) {
+            if (call == "close") sanitizer_pipes.erase(pipe_end);
+            continue;
+        }
         if (own) calls.push_back({call, ordinal});
     }
     return calls;

@@ -70,8 +70,12 @@ void write_console_report(int unit, const RunReport& r) {
     }
 
     write_line(unit, " The transform against the exact transform of the samples:");
-    write_line(unit, " Largest difference (relative) =", r.max_transform_error);
-    write_line(unit, " at (Hz) =", r.max_transform_error_hz);
+    if (r.bins == 0) {
+        write_line(unit, " Largest difference (relative) = none: the run has no spectrum bins");
+    } else {
+        write_line(unit, " Largest difference (relative) =", r.max_transform_error);
+        write_line(unit, " at (Hz) =", r.max_transform_error_hz);
+    }
     if (r.bins_over_tolerance == 0) {
         write_line(unit, " Bins beyond 5e-5 (relative) = none");
     } else {

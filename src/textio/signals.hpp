@@ -36,11 +36,11 @@ extern volatile std::sig_atomic_t run_ending;
 // deferred signal is acted on when the outermost one ends.
 class SignalSafeSection {
 public:
-    SignalSafeSection() {
+    [[gnu::always_inline]] SignalSafeSection() {
         detail::in_safe_section = detail::in_safe_section + 1;
         std::atomic_signal_fence(std::memory_order_seq_cst);
     }
-    ~SignalSafeSection() {
+    [[gnu::always_inline]] ~SignalSafeSection() {
         std::atomic_signal_fence(std::memory_order_seq_cst);
         detail::in_safe_section = detail::in_safe_section - 1;
         std::atomic_signal_fence(std::memory_order_seq_cst);

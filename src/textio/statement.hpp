@@ -55,7 +55,8 @@ inline void begin_statement(int unit, const StatementContexts& contexts, const c
 // The switch to writing at the start of a write statement, if the unit is
 // not writing yet; a unit that cannot be switched is error 127 with the
 // statement's context word.
-inline void switch_to_writing(int unit, const char* context) {
+// Inlined into every statement: it is a test in all but the first.
+[[gnu::always_inline]] inline void switch_to_writing(int unit, const char* context) {
     if (unit_entry(unit).last_was_write != 1 && !switch_to_writing(unit)) fatal_error(err_cannot_write, context);
 }
 
