@@ -20,9 +20,11 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "reference_files.hpp"
+#include "support/brune_reference.hpp"
 #include "support/child.hpp"
 #include "support/csv_records.hpp"
 #include "support/temp_dir.hpp"
@@ -38,12 +40,8 @@ using testing_support::write_file;
 
 constexpr int timeout_ms = 120000;
 
-Outcome run(const std::string& dir, std::vector<std::string> args, ChildOptions options = {}) {
-    args.insert(args.begin(), testing_support::program_path());
-    args.push_back("--no-pause");
-    options.argv = args;
-    options.cwd = dir;
-    return testing_support::run_to_end(options, timeout_ms);
+Outcome run(const std::string& dir, const std::vector<std::string>& args, ChildOptions options = {}) {
+    return testing_support::run_without_pause(dir, args, std::move(options), timeout_ms);
 }
 
 std::vector<std::string> entries(const std::string& dir) {
@@ -63,19 +61,8 @@ bool has_temporary_file(const std::string& dir) {
     return false;
 }
 
-// The closed forms, in long double.  The slip by another route than the
-// program's: the alternating series sum_{k>=2} (-1)^k (k-1) x^k / k! below
-// x = 1 (it loses at most a bit of the 64), the formula above.
-long double exact_slip(long double x) {
-    if (x >= 1.0L) return 1.0L - (1.0L + x) * std::exp(-x);
-    long double term = x, sum = 0.0L;
-    for (int k = 2; k < 40; ++k) {
-        term *= x / k;
-        sum += (k % 2 == 0 ? 1 : -1) * (k - 1) * term;
-    }
-    return sum;
-}
-
+// The closed forms, in long double, by other routes than the program's.
+long double exact_slip(long double x) { return testing_support::reference_brune_slip(x); }
 long double exact_rate(long double t, long double tau) { return t / (tau * tau) * std::exp(-t / tau); }
 
 struct Source {
@@ -352,21 +339,15 @@ TEST(Exports, AReadOnlyEarlierExportIsNeverReplaced) {
     EXPECT_EQ(entries(dir.path()).size(), 1u) << "a file was written";
 }
 
-std::string strace_path() {
-    for (const char* path : {"/usr/bin/strace", "/bin/strace"})
-        if (::access(path, X_OK) == 0) return path;
-    return {};
-}
-
 // A full disk at the export's first write, or at its flush to the disk.
 TEST(Exports, AFullDiskLeavesTheEarlierExport) {
-    if (strace_path().empty()) GTEST_SKIP() << "strace is not installed";
+    if (testing_support::strace_path().empty()) GTEST_SKIP() << "strace is not installed";
     // Which write is the export's first: the trace of a clean run.
     int first_export_write = 0;
     {
         TempDir dir;
         ChildOptions options;
-        options.argv = {strace_path(), "-f", "-qq", "-o", dir.file("trace"), "-e", "trace=openat,write",
+        options.argv = {testing_support::strace_path(), "-f", "-qq", "-o", dir.file("trace"), "-e", "trace=openat,write",
                         testing_support::program_path(), "--export=specfem2d", "--no-pause"};
         options.cwd = dir.path();
         options.environment = {{"ASAN_OPTIONS", "detect_leaks=0"}};
@@ -390,7 +371,7 @@ TEST(Exports, AFullDiskLeavesTheEarlierExport) {
         TempDir dir;
         write_file(dir.file("Exp_STF_specfem2d.txt"), "an earlier export\n");
         ChildOptions options;
-        options.argv = {strace_path(), "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + injection.substr(0, injection.find(':')),
+        options.argv = {testing_support::strace_path(), "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + injection.substr(0, injection.find(':')),
                         "-e", "inject=" + injection, testing_support::program_path(), "--export=specfem2d", "--no-pause"};
         options.cwd = dir.path();
         options.environment = {{"ASAN_OPTIONS", "detect_leaks=0"}};

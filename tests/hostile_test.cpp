@@ -166,9 +166,7 @@ TEST(Hostile, AFifoReaderThatComesLateGetsTheWholeFile) {
 // must open the FIFO once, for writing only.  Every open is delayed by a
 // tracer, so that a reader woken by an earlier open has surely met its close.
 TEST(Hostile, AFifoReaderWaitingBeforeTheRunGetsTheWholeFile) {
-    std::string strace;
-    for (const char* path : {"/usr/bin/strace", "/bin/strace"})
-        if (::access(path, X_OK) == 0) strace = path;
+    const std::string strace = testing_support::strace_path();
     if (strace.empty()) GTEST_SKIP() << "strace is not installed (apt-get install strace)";
     TempDir dir;
     const std::string fifo = dir.file("Exp_Slip.csv");

@@ -28,13 +28,8 @@ constexpr int timeout_ms = 120000;
 constexpr long double rise_factor = 4.7438645183905783758L;  // (1 + x) e^-x = 0.05, 50-digit arithmetic
 constexpr long double program_pi = 3.141592654L;
 
-Outcome run(const std::string& dir, std::vector<std::string> args) {
-    args.insert(args.begin(), testing_support::program_path());
-    args.push_back("--no-pause");
-    testing_support::ChildOptions options;
-    options.argv = args;
-    options.cwd = dir;
-    return testing_support::run_to_end(options, timeout_ms);
+Outcome run(const std::string& dir, const std::vector<std::string>& args) {
+    return testing_support::run_without_pause(dir, args, {}, timeout_ms);
 }
 
 Json report_of(const std::string& dir, const std::vector<std::string>& args, Outcome* outcome = nullptr) {

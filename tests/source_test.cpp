@@ -7,20 +7,11 @@
 #include <cmath>
 
 #include "source/brune.hpp"
+#include "support/brune_reference.hpp"
 
 namespace {
 
-// 1 - (1 + x) e^(-x): the alternating series below x = 1, the formula above
-// (in long double each loses at most two of its 64 bits).
-long double reference_slip(long double x) {
-    if (x >= 1.0L) return 1.0L - (1.0L + x) * std::exp(-x);
-    long double term = x, sum = 0.0L;
-    for (int k = 2; k < 40; ++k) {
-        term *= x / k;
-        sum += (k % 2 == 0 ? 1 : -1) * (k - 1) * term;
-    }
-    return sum;
-}
+using testing_support::reference_brune_slip;
 
 double ulps(double got, long double want) { return static_cast<double>(std::fabs(got - want) / (want * DBL_EPSILON)); }
 
@@ -28,11 +19,11 @@ TEST(BruneSource, TheSlipKeepsFullRelativePrecisionForEveryArgument) {
     // x from 1e-15 to 800 in steps of 0.2 % (and the series' edge at 2).
     double worst = 0.0, at = 0.0;
     for (double x = 1e-15; x < 800.0; x *= 1.002) {
-        const double e = ulps(exp_slipv::brune_slip_fraction(x), reference_slip(x));
+        const double e = ulps(exp_slipv::brune_slip_fraction(x), reference_brune_slip(x));
         if (e > worst) worst = e, at = x;
     }
     for (double x = 1.9; x < 2.1; x += 1e-4) {
-        const double e = ulps(exp_slipv::brune_slip_fraction(x), reference_slip(x));
+        const double e = ulps(exp_slipv::brune_slip_fraction(x), reference_brune_slip(x));
         if (e > worst) worst = e, at = x;
     }
     EXPECT_LE(worst, 2.5) << "at x = " << at;
@@ -53,7 +44,7 @@ TEST(BruneSource, ExtremeArguments) {
     EXPECT_LE(ulps(source.velocity(2e-12), 0.25L * static_cast<long double>(2e-12) * std::exp(-pico)), 1.5);
     EXPECT_LE(ulps(source.velocity(1400.0), 350.0L * std::exp(-700.0L)), 700.0 / 2 + 3);
     EXPECT_EQ(source.velocity(2e3), 0.0);
-    EXPECT_LE(ulps(source.slip(2e-12), reference_slip(1e-12L)), 1.0);
+    EXPECT_LE(ulps(source.slip(2e-12), reference_brune_slip(1e-12L)), 1.0);
     EXPECT_EQ(source.initial_acceleration(), 0.25);
 }
 

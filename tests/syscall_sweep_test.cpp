@@ -24,6 +24,7 @@
 namespace {
 
 using testing_support::ChildOptions;
+using testing_support::strace_path;
 using testing_support::Outcome;
 using testing_support::read_file;
 using testing_support::TempDir;
@@ -35,12 +36,6 @@ const std::string slip_name = "Exp_Slip.csv";
 const std::string spectrum_name = "Exp_Amp.csv";
 // Half of an earlier file: two of them are longer than either file of a run.
 const std::string earlier_file(300000, 'O');
-
-std::string strace_path() {
-    for (const char* path : {"/usr/bin/strace", "/bin/strace", "/usr/local/bin/strace"})
-        if (::access(path, X_OK) == 0) return path;
-    return {};
-}
 
 // The errors each call can really return; EINTR and, for read and write,
 // EAGAIN must be retried.

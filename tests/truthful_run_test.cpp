@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/child.hpp"
@@ -27,12 +28,8 @@ using testing_support::write_file;
 
 constexpr int timeout_ms = 60000;
 
-Outcome run(const std::string& dir, std::vector<std::string> args, ChildOptions options = {}) {
-    args.insert(args.begin(), testing_support::program_path());
-    args.push_back("--no-pause");
-    options.argv = args;
-    options.cwd = dir;
-    return testing_support::run_to_end(options, timeout_ms);
+Outcome run(const std::string& dir, const std::vector<std::string>& args, ChildOptions options = {}) {
+    return testing_support::run_without_pause(dir, args, std::move(options), timeout_ms);
 }
 
 struct Source {

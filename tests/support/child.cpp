@@ -216,6 +216,20 @@ Outcome run_to_end(ChildOptions options, int timeout_ms, bool keep_input_open) {
     return {child.out(), child.err(), child.exit_code(), child.signaled(), ended};
 }
 
+Outcome run_without_pause(const std::string& dir, std::vector<std::string> args, ChildOptions options, int timeout_ms) {
+    args.insert(args.begin(), program_path());
+    args.push_back("--no-pause");
+    options.argv = args;
+    options.cwd = dir;
+    return run_to_end(options, timeout_ms);
+}
+
+std::string strace_path() {
+    for (const char* path : {"/usr/bin/strace", "/bin/strace", "/usr/local/bin/strace"})
+        if (::access(path, X_OK) == 0) return path;
+    return {};
+}
+
 bool can_run_unprivileged(const std::string& dir) {
     if (!running_as_root()) return true;
     const pid_t pid = ::fork();

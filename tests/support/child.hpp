@@ -82,6 +82,14 @@ struct Outcome {
 // wait until the timeout).
 Outcome run_to_end(ChildOptions options, int timeout_ms, bool keep_input_open = false);
 
+// Runs the program in dir with the arguments and --no-pause, as a script
+// does, to its end.
+Outcome run_without_pause(const std::string& dir, std::vector<std::string> args, ChildOptions options = {},
+                          int timeout_ms = 120000);
+
+// strace, where it is installed; empty otherwise.
+std::string strace_path();
+
 // Whether the unprivileged user can run the program from this directory
 // (it must reach the binary and the directory).
 bool can_run_unprivileged(const std::string& dir);
