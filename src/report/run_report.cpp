@@ -15,10 +15,11 @@ namespace {
 // of the endless record's transform to the closed form rises with the
 // frequency, so the ends decide and the grid guards the rest.
 constexpr int target_grid = 512;
-// Bisection steps on log dt: 2^-60 of the bracket.
-constexpr int target_steps = 60;
-// The bracket's lower end, below the largest dt the Nyquist frequency allows.
-constexpr double target_bracket = 1e-9;
+// Bisection steps on log dt within one halving: 2^-50 of it.
+constexpr int target_steps = 50;
+// Halvings of dt from 1/(2 fmax) before no dt is said to hold the band:
+// 2^-200 lies below any dt the program takes.
+constexpr int max_halvings = 200;
 constexpr double slip_threshold = 0.95;
 // The departure a trial dt is allowed short of the tolerance: the ratio is
 // known to some 1e-15, and the answer must hold however it is evaluated.
@@ -106,11 +107,17 @@ double endless_departure(const Source& source, double dt, double fmax_hz) {
 
 std::optional<double> largest_faithful_dt(const Source& source, double fmax_hz, double requested_tolerance) {
     const double tolerance = requested_tolerance - evaluation_margin;
-    // Beyond 1/(2 fmax) the band reaches past the Nyquist frequency.
+    // Beyond 1/(2 fmax) the band reaches past the Nyquist frequency; below
+    // it, halve dt until the band holds, then bisect the last halving.
     double high = 1.0 / (2.0 * fmax_hz);
-    double low = high * target_bracket;
-    if (endless_departure(source, low, fmax_hz) > tolerance) return std::nullopt;
     if (endless_departure(source, high, fmax_hz) <= tolerance) return high;
+    double low = high;
+    int halvings = 0;
+    do {
+        high = low;
+        low = high / 2.0;
+        if (++halvings > max_halvings) return std::nullopt;
+    } while (endless_departure(source, low, fmax_hz) > tolerance);
     for (int i = 0; i < target_steps; ++i) {
         const double middle = std::sqrt(low * high);
         (endless_departure(source, middle, fmax_hz) <= tolerance ? low : high) = middle;
