@@ -14,7 +14,7 @@ void band_line(int unit, const char* label, const BandEdge& edge, const RunRepor
     switch (edge.kind) {
         case BandEdge::Kind::limited:
             write_line(unit, label, edge.highest_hz);
-            write_line(unit, " as a fraction of the Nyquist frequency =", edge.fraction_of_nyquist);
+            write_line(unit, " as a fraction of the Nyquist frequency (relative) =", edge.fraction_of_nyquist);
             break;
         case BandEdge::Kind::nyquist:
             write_line(unit, std::string(label) + " the Nyquist frequency: no bin departs");
