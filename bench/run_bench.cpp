@@ -13,6 +13,7 @@
 #include "dwvfast.hpp"
 #include "parameters.hpp"
 #include "slip_file.hpp"
+#include "source/brune.hpp"
 #include "spectrum_file.hpp"
 
 namespace {
@@ -36,6 +37,7 @@ private:
 };
 
 const exp_slipv::Parameters defaults;
+const exp_slipv::BruneSource source(defaults.tau);
 constexpr std::int32_t mom = exp_slipv::default_nt + 1;
 double svwave[mom];
 std::complex<double> svamp[mom];
@@ -55,16 +57,16 @@ void Dwvfast8192(benchmark::State& state) {
 
 void SlipFile(benchmark::State& state) {
     InTempDir dir;
-    for (auto _ : state) exp_slipv::write_slip_file(svwave, defaults);
+    for (auto _ : state) exp_slipv::write_slip_file(svwave, defaults, source);
 }
 
 void BothFiles(benchmark::State& state) {
     InTempDir dir;
     const double dom = (exp_slipv::pai + exp_slipv::pai) / (defaults.nt * defaults.dt);
     for (auto _ : state) {
-        exp_slipv::write_slip_file(svwave, defaults);
+        exp_slipv::write_slip_file(svwave, defaults, source);
         exp_slipv::transform_velocity(svwave, svamp, defaults.nt, defaults.nt, mom);
-        exp_slipv::write_spectrum_file(svamp, dom, defaults.nt / 2, defaults);
+        exp_slipv::write_spectrum_file(svamp, dom, defaults.nt / 2, defaults, source);
     }
 }
 
