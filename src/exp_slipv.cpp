@@ -33,7 +33,7 @@ std::vector<const ExportFormat*> exports_of(const Parameters& p) {
 int export_unit(std::size_t index) { return first_export_unit + static_cast<int>(index); }
 
 std::string export_path(const Parameters& p, const ExportFormat& format) {
-    return output_path(p, std::string(format.file_name()).c_str());
+    return output_path(p, format.file_name());
 }
 
 void announce_files(const Parameters& p, const std::vector<const ExportFormat*>& exports) {
@@ -78,10 +78,10 @@ void report_run(const Parameters& p, const Source& source, const WorkingArrays& 
 
 }  // namespace
 
-std::string output_path(const Parameters& parameters, const char* file_name) {
-    const std::string& dir = parameters.output_dir;
-    if (dir.empty()) return file_name;
-    return dir.back() == '/' ? dir + file_name : dir + "/" + file_name;
+std::string output_path(const Parameters& parameters, std::string_view file_name) {
+    std::string path = parameters.output_dir;
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path += file_name;
 }
 
 void check_capacity(std::int32_t nfast, std::int32_t mom) {

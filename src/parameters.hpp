@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "export/export_format.hpp"
@@ -49,7 +50,7 @@ inline constexpr const char* report_file_name = "Exp_Report.json";
 
 // The path of a file in the run's output directory, as the user gave it:
 // "out" and "out/" both give "out/Exp_Slip.csv".
-std::string output_path(const Parameters& parameters, const char* file_name);
+std::string output_path(const Parameters& parameters, std::string_view file_name);
 
 // Exit status when the capacity guard stops the run.
 inline constexpr int status_capacity_exceeded = 3;

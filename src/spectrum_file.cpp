@@ -23,7 +23,6 @@ constexpr const char* spectrum_header = "freq(Hz),abs(vel),abs(acc),theory(vel),
 
 using namespace complex_arithmetic;
 
-
 }  // namespace
 
 void transform_velocity(const double* svwave, Complex* svamp, std::int32_t nt, std::int32_t nfast, std::int32_t mom) {

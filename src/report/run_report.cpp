@@ -32,10 +32,11 @@ void measure_pulse(RunReport& r, const Parameters& p, const Source& source, cons
         weighted += t * v;
         total += v;
         if (!r.time_to_95 && slip >= slip_threshold) r.time_to_95 = t;
-        const double error = std::fabs(slip - source.slip(t));
+        const double exact = source.slip(t);
+        const double error = std::fabs(slip - exact);
         if (error > r.max_slip_error) r.max_slip_error = error, r.max_slip_error_time = t;
         r.final_slip_trapezoid = slip;
-        r.final_slip_exact = source.slip(t);
+        r.final_slip_exact = exact;
     });
     r.centroid_time = total > 0.0 ? weighted / total : 0.0;
 }

@@ -19,10 +19,6 @@ void write_bytes(int unit, std::string_view bytes) {
     end_statement();
 }
 
-void check_replacing_output(int unit, std::string_view name) {
-    if (!unit_table_ready()) init_unit_table();
-    if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
-    report_unless_writable(unit, name, probe_writable(name, true), byte_output_start);
-}
+void check_replacing_output(int unit, std::string_view name) { check_writable(unit, name, true, byte_output_start); }
 
 }  // namespace textio

@@ -30,11 +30,7 @@ void list_begin(int unit) {
     switch_to_writing(unit, list_start_context);
 }
 
-void check_line_output(int unit, std::string_view name) {
-    if (!unit_table_ready()) init_unit_table();
-    if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
-    report_unless_writable(unit, name, probe_writable(name), list_start_context);
-}
+void check_line_output(int unit, std::string_view name) { check_writable(unit, name, false, list_start_context); }
 
 void list_item(std::string_view text) {
     break_before(static_cast<std::int64_t>(text.size()));

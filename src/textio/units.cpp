@@ -215,14 +215,17 @@ void act_on(Stream::Status status, int unit) {
 
 // Lets go of a unit's temporary file after a failure whose report is made:
 // the file it was to replace stays as it was.
+// Removes a unit's temporary file and forgets it; async-signal-safe.
+void drop_replacement(Unit& entry) {
+    ::unlink(entry.replacement.c_str());
+    SignalSafeSection section;
+    entry.replacement.clear();  // frees nothing
+}
+
 [[noreturn]] void give_up_replacement(int unit, const Failure& failure) {
     Unit& entry = unit_entry(unit);
-    ::unlink(entry.replacement.c_str());
-    {
-        SignalSafeSection section;
-        entry.replacement.clear();
-        entry.stream.detach();  // the report still names the file
-    }
+    drop_replacement(entry);
+    entry.stream.detach();  // the report still names the file
     statement_state().current_unit = unit;
     fatal_system_error(failure.number, failure.call);
 }
@@ -249,11 +252,7 @@ void commit_replacement(int unit) {
 void abandon_replacement(Unit& entry, CloseAll mode) {
     entry.stream.discard();
     ::close(entry.stream.fd());
-    ::unlink(entry.replacement.c_str());
-    {
-        SignalSafeSection section;
-        entry.replacement.clear();  // frees nothing
-    }
+    drop_replacement(entry);
     disconnect(entry, mode);
 }
 
@@ -348,14 +347,10 @@ void open_unit_replacing(int unit, std::string_view given_name) {
         if (fd < 0) fatal_system_error(errno, "open");
         if (const int error = entry.stream.attach(fd, Stream::Buffering::full, Stream::file_buffer_size); error != 0) {
             sys::close(fd);
-            ::unlink(entry.replacement.c_str());
-            {
-                SignalSafeSection section;
-                entry.replacement.clear();
-                entry.stream.detach();
-            }
-            if (error == ENOMEM) fatal_error(err_no_space, "no space");
-            fatal_system_error(error, "fstat");
+            if (error != ENOMEM) give_up_replacement(unit, {error, "fstat"});
+            drop_replacement(entry);
+            entry.stream.detach();
+            fatal_error(err_no_space, "no space");
         }
         entry.access = may_write;
         entry.last_was_write = 1;
@@ -398,7 +393,10 @@ WriteProbe probe_writable(std::string_view given_name, bool replacing) {
     return {};
 }
 
-void report_unless_writable(int unit, std::string_view name, const WriteProbe& probe, const char* first_write) {
+void check_writable(int unit, std::string_view name, bool replacing, const char* first_write) {
+    if (!table_ready) init_unit_table();
+    if (!valid_unit(unit)) fatal_error(err_unit_number, "open");
+    const WriteProbe probe = probe_writable(name, replacing);
     if (probe.verdict == WriteProbe::Verdict::writable) return;
     name_unit(unit, name);
     if (probe.verdict == WriteProbe::Verdict::read_only) fatal_error(err_cannot_write, first_write);

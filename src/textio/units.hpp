@@ -61,10 +61,11 @@ struct WriteProbe {
 // must take a new file even where the file exists.
 WriteProbe probe_writable(std::string_view name, bool replacing = false);
 
-// Ends the run with the report that opening the named file on the unit, or
-// the first statement on it (whose context word is `first_write`), would
-// give for the probe's verdict; returns when the file is writable.
-void report_unless_writable(int unit, std::string_view name, const WriteProbe& probe, const char* first_write);
+// Probes the named file for the unit (probe_writable) and, where it could
+// not be written, ends the run with the report that opening it on the unit,
+// or the first statement on it (whose context word is `first_write`), would
+// give; returns when the file is writable.
+void check_writable(int unit, std::string_view name, bool replacing, const char* first_write);
 
 // Gives an unconnected unit the name of its file, for a report about it, and
 // makes it the current unit.
