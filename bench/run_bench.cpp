@@ -13,7 +13,7 @@
 #include "dwvfast.hpp"
 #include "parameters.hpp"
 #include "slip_file.hpp"
-#include "source/brune.hpp"
+#include "source/shapes/brune.hpp"
 #include "spectrum_file.hpp"
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "export/export_format.hpp"
 #include "option_values.hpp"
+#include "source/shape.hpp"
 
 #ifndef EXP_SLIPV_VERSION
 #error "EXP_SLIPV_VERSION must be defined by the build"
@@ -22,9 +23,7 @@ namespace {
 
 enum OptionId : int {
     opt_help = 'h',
-    opt_tau = 256,
-    opt_corner_frequency,
-    opt_rise_time,
+    opt_shape = 256,
     opt_dt,
     opt_samples,
     opt_output_dir,
@@ -34,12 +33,11 @@ enum OptionId : int {
     opt_quantity,
     opt_report,
     opt_fmax,
+    first_shape_option = 512,  // the shapes' options, in the order of shape_option_names()
 };
 
-const option long_options[] = {
-    {"tau", required_argument, nullptr, opt_tau},
-    {"corner-frequency", required_argument, nullptr, opt_corner_frequency},
-    {"rise-time", required_argument, nullptr, opt_rise_time},
+const option fixed_options[] = {
+    {"shape", required_argument, nullptr, opt_shape},
     {"dt", required_argument, nullptr, opt_dt},
     {"samples", required_argument, nullptr, opt_samples},
     {"output-dir", required_argument, nullptr, opt_output_dir},
@@ -50,15 +48,39 @@ const option long_options[] = {
     {"fmax", required_argument, nullptr, opt_fmax},
     {"help", no_argument, nullptr, opt_help},
     {"version", no_argument, nullptr, opt_version},
-    {nullptr, 0, nullptr, 0},
 };
+
+// Every option some shape takes, each once, in the order of the shapes.
+const std::vector<std::string>& shape_option_names() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const Shape* shape : shapes())
+            for (const ShapeOption& o : shape->options())
+                if (std::find(list.begin(), list.end(), o.name) == list.end()) list.push_back(o.name);
+        return list;
+    }();
+    return names;
+}
+
+// The table getopt_long reads: the fixed options, then the shapes'.
+const option* long_options() {
+    static const std::vector<option> table = [] {
+        std::vector<option> list(std::begin(fixed_options), std::end(fixed_options));
+        const std::vector<std::string>& names = shape_option_names();
+        for (std::size_t i = 0; i < names.size(); ++i)
+            list.push_back({names[i].c_str(), required_argument, nullptr, first_shape_option + static_cast<int>(i)});
+        list.push_back({nullptr, 0, nullptr, 0});
+        return list;
+    }();
+    return table.data();
+}
 
 // A leading ':' makes getopt_long tell a missing value (':') from an unknown
 // option ('?'); its own messages are off, since they name argv[0].
 constexpr const char* short_options = ":h";
 
 const option* find_long(int id) {
-    for (const option* o = long_options; o->name != nullptr; ++o)
+    for (const option* o = long_options(); o->name != nullptr; ++o)
         if (o->val == id) return o;
     return nullptr;
 }
@@ -107,6 +129,40 @@ std::string add_exports(std::string_view list, std::vector<std::string>& exports
     }
 }
 
+// The names of the shapes, "brune, smoothed-brune, ...".
+std::string shape_names() {
+    std::string names;
+    for (const Shape* shape : shapes()) {
+        if (!names.empty()) names += ", ";
+        names += shape->name();
+    }
+    return names;
+}
+
+// "--tau, --corner-frequency or --rise-time".
+std::string option_list(const Shape& shape) {
+    const std::vector<ShapeOption> options = shape.options();
+    std::string list;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        if (i > 0) list += i + 1 == options.size() ? " or " : ", ";
+        list += "--" + options[i].name;
+    }
+    return list;
+}
+
+// The source of the shape for the given values; every value must be one the
+// shape takes.
+MadeSource make_source(const Shape& shape, const ShapeValues& values) {
+    const std::vector<ShapeOption> options = shape.options();
+    for (const auto& [name, value] : values.given()) {
+        const auto taken = std::find_if(options.begin(), options.end(), [&](const ShapeOption& o) { return o.name == name; });
+        if (taken == options.end())
+            return Refusal{"--" + name + "=" + value + " cannot be used with --shape=" + std::string(shape.name()) +
+                           ", which takes " + option_list(shape)};
+    }
+    return shape.make(values);
+}
+
 std::string directory_problem(const std::string& dir) {
     struct stat status {};
     if (::stat(dir.c_str(), &status) != 0) return std::strerror(errno);
@@ -125,11 +181,12 @@ CommandLine parse_command_line(int argc, char** argv) {
         return line;
     };
 
-    const char* tau_option = nullptr;  // the option that set tau, if any
+    const Shape* shape = find_shape(default_shape);
+    ShapeValues shape_values;
     opterr = 0;
     optind = 0;  // a full reset, also of getopt's internal state
     for (;;) {
-        const int code = ::getopt_long(argc, argv, short_options, long_options, nullptr);
+        const int code = ::getopt_long(argc, argv, short_options, long_options(), nullptr);
         if (code == -1) break;
         if (code == '?' || code == ':') return fail(unusable_option(code, argv));
         if (code == opt_help) {
@@ -143,18 +200,10 @@ CommandLine parse_command_line(int argc, char** argv) {
         const char* name = find_long(code)->name;
         const std::string_view value = optarg != nullptr ? optarg : "";
         switch (code) {
-            case opt_tau:
-            case opt_corner_frequency:
-            case opt_rise_time: {
-                if (tau_option != nullptr && std::strcmp(tau_option, name) != 0)
-                    return fail("--" + std::string(name) + "=" + std::string(value) + " cannot be combined with --" +
-                                tau_option + ": give tau one way only");
-                tau_option = name;
-                const Checked<double> tau = code == opt_tau                ? seconds(value)
-                                            : code == opt_corner_frequency ? tau_from_corner_frequency(value)
-                                                                           : tau_from_rise_time(value);
-                if (const Refusal* r = std::get_if<Refusal>(&tau)) return fail(refused(name, value, r->reason));
-                p.tau = std::get<double>(tau);
+            case opt_shape: {
+                shape = find_shape(value);
+                if (shape == nullptr)
+                    return fail(refused(name, value, "unknown shape; the shapes are " + shape_names()));
                 break;
             }
             case opt_dt: {
@@ -200,10 +249,16 @@ CommandLine parse_command_line(int argc, char** argv) {
                 }
                 break;
             }
-            default: return fail("unexpected option code " + std::to_string(code));
+            default:
+                if (code < first_shape_option) return fail("unexpected option code " + std::to_string(code));
+                shape_values.set(name, value);
+                break;
         }
     }
     if (optind < argc) return fail("unexpected operand '" + std::string(argv[optind]) + "'");
+    MadeSource source = make_source(*shape, shape_values);
+    if (const Refusal* r = std::get_if<Refusal>(&source)) return fail(r->reason);
+    p.source = std::get<std::shared_ptr<const Source>>(std::move(source));
     // A format's own bound on the samples, whichever option came first.
     for (const std::string& name : p.exports) {
         const ExportFormat* format = find_export_format(name);
@@ -220,6 +275,32 @@ std::string usage_error_text(const std::string& error) {
 
 std::string version_text() { return std::string(program_name) + " " EXP_SLIPV_VERSION "\n"; }
 
+namespace {
+
+// "      --NAME=VALUE" and the text from the help's second column.
+std::string help_entry(const std::string& left, const std::string& text) {
+    constexpr std::size_t text_column = 32;
+    std::string line = left;
+    if (line.size() + 1 > text_column) {
+        line += "\n";
+        line.append(text_column, ' ');
+    } else {
+        line.resize(text_column, ' ');
+    }
+    return line + text + "\n";
+}
+
+std::string shape_help() {
+    std::string text;
+    for (const Shape* shape : shapes()) {
+        text += help_entry("  " + std::string(shape->name()), std::string(shape->formula()));
+        for (const ShapeOption& o : shape->options()) text += help_entry("      --" + o.name + "=" + o.value_name, o.help);
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string help_text() {
     std::string formats;
     for (const ExportFormat* format : export_formats()) {
@@ -228,20 +309,18 @@ std::string help_text() {
         formats += entry + std::string(format->file_name()) + "\n";
     }
     return R"(Usage: exp-slipv [OPTION]...
-Sample the exponential slip-velocity function v(t) = (t/tau^2) exp(-t/tau),
-derive the slip (trapezoidal rule) and the slip acceleration (backward
-difference) and write the three histories to Exp_Slip.csv; transform the
-velocity and write its sampled and closed-form amplitude spectra, and those
-of the acceleration, to Exp_Amp.csv.  Both files are created or replaced.
-At the end the program waits for one line of input (Enter).
+Sample a slip-velocity pulse of unit final slip, by default the exponential
+(Brune) function v(t) = (t/tau^2) exp(-t/tau), derive the slip (trapezoidal
+rule) and the slip acceleration (backward difference) and write the three
+histories to Exp_Slip.csv; transform the velocity and write its sampled and
+closed-form amplitude spectra, and those of the acceleration, to Exp_Amp.csv.
+Both files are created or replaced.  At the end the program waits for one
+line of input (Enter).
 
-The source (at most one of these three; default tau = 1 s):
-      --tau=SECONDS             time constant tau of v(t)
-      --corner-frequency=HZ     corner frequency fc: tau = 1/(2 pi fc)
-      --rise-time=SECONDS       time at which 95 % of the final slip is reached:
-                                tau = SECONDS / 4.7439 (the root x of
-                                (1 + x) exp(-x) = 0.05)
-Sampling:
+The pulse (default: brune, tau = 1 s); each shape takes the options below it,
+and a time scale only one way:
+      --shape=NAME              the pulse shape, one of:
+)" + shape_help() + R"(Sampling:
       --dt=SECONDS              sampling interval (default 0.01)
       --samples=N               number of samples, 2 to 16777216
                                 (default 8192); the transform pads the
@@ -249,8 +328,8 @@ Sampling:
 Source time functions for solvers (written whole or not at all):
       --export=FORMAT[,FORMAT...]  also write the pulse in each FORMAT:
 )" + formats + R"(      --quantity=QUANTITY       what the exports hold: cumulative (default), the
-                                slip s(t) = 1 - (1 + t/tau) exp(-t/tau) from 0
-                                to 1; or rate, v(t), of unit integral
+                                slip s(t) from 0 to 1; or rate, v(t), of unit
+                                integral
 The report (how faithful the sampled pulse is):
       --report                  show the closed form's and the samples' figures,
                                 the band where the sampled spectrum stays within
@@ -266,8 +345,8 @@ Output:
   -h, --help                    show this help and end
       --version                 show the version and end
 
-tau and dt must lie between 1e-9 and 1e9 seconds.  Values are decimal
-numbers such as 0.01, 1e-3 or .5.
+Every time (tau, dt, a duration, a width) must lie between 1e-9 and 1e9
+seconds.  Values are decimal numbers such as 0.01, 1e-3 or .5.
 
 Exit status: 0 normal end; 1 interrupt or termination request; 2 fatal I/O
 report; 3 capacity guard; 64 unusable command line; 129 hang-up; 134, 136

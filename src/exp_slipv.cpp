@@ -8,7 +8,7 @@
 #include "report/report_json.hpp"
 #include "report/run_report.hpp"
 #include "slip_file.hpp"
-#include "source/brune.hpp"
+#include "source/shape.hpp"
 #include "spectrum_file.hpp"
 #include "textio/byte_output.hpp"
 #include "textio/list_output.hpp"
@@ -34,6 +34,13 @@ int export_unit(std::size_t index) { return first_export_unit + static_cast<int>
 
 std::string export_path(const Parameters& p, const ExportFormat& format) {
     return output_path(p, format.file_name());
+}
+
+// The Brune pulse shows its tau alone, as it always has; another shape
+// shows its name first.
+void announce_source(const Source& source) {
+    if (source.name() != default_shape) write_line(console_out, " Shape = " + source.name());
+    for (const SourceParameter& parameter : source.parameters()) write_line(console_out, parameter.label, parameter.value);
 }
 
 void announce_files(const Parameters& p, const std::vector<const ExportFormat*>& exports) {
@@ -93,14 +100,14 @@ void check_capacity(std::int32_t nfast, std::int32_t mom) {
 
 void run(const Parameters& p) {
     const WorkingArrays arrays = allocate_working_arrays(p.nt);
-    const BruneSource source(p.tau);
+    const Source& source = *p.source;
     const std::vector<const ExportFormat*> exports = exports_of(p);
 
     write_line(console_out);
     write_line(console_out, "Slip Velocity Function using Exponential Function");
     write_line(console_out);
     write_line(console_out, " dt,nt=", p.dt, p.nt);
-    for (const SourceParameter& parameter : source.parameters()) write_line(console_out, parameter.label, parameter.value);
+    announce_source(source);
     write_line(console_out);
     announce_files(p, exports);
     check_files_writable(p, exports);

@@ -4,9 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numbers>
-
-#include "source/brune.hpp"
 
 namespace exp_slipv {
 
@@ -47,18 +44,7 @@ bool is_zero_text(std::string_view text) {
     return true;
 }
 
-std::string shortest(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", value);
-    return text;
-}
-
 const std::string range_text = "1e-9 to 1e9 s";
-
-Checked<double> tau_in_range(double tau, const std::string& how) {
-    if (tau >= min_seconds && tau <= max_seconds) return tau;
-    return Refusal{"it gives tau = " + how + " = " + shortest(tau) + " s, outside " + range_text};
-}
 
 }  // namespace
 
@@ -86,20 +72,6 @@ Checked<double> frequency(std::string_view text) {
     return value;
 }
 
-Checked<double> tau_from_corner_frequency(std::string_view text) {
-    const Checked<double> value = positive_decimal(text);
-    const double* fc = std::get_if<double>(&value);
-    if (fc == nullptr) return value;
-    return tau_in_range(1.0 / (2.0 * std::numbers::pi * *fc), "1/(2 pi fc)");
-}
-
-Checked<double> tau_from_rise_time(std::string_view text) {
-    const Checked<double> value = positive_decimal(text);
-    const double* rise = std::get_if<double>(&value);
-    if (rise == nullptr) return value;
-    return tau_in_range(*rise / rise_time_factor(), "rise time / " + shortest(rise_time_factor()));
-}
-
 Checked<std::int32_t> sample_count(std::string_view text) {
     if (text.empty()) return Refusal{"the value is empty"};
     for (char c : text)
@@ -111,7 +83,5 @@ Checked<std::int32_t> sample_count(std::string_view text) {
         return Refusal{"outside " + std::to_string(min_samples) + " to " + std::to_string(max_samples) + " (2^24)"};
     return static_cast<std::int32_t>(n);
 }
-
-double rise_time_factor() { return brune_rise_time_factor(); }
 
 }  // namespace exp_slipv

@@ -17,7 +17,7 @@ struct Refusal {
 template <typename T>
 using Checked = std::variant<T, Refusal>;
 
-// The range of tau and dt, in seconds.
+// The range of every time (tau, dt, a duration), in seconds.
 inline constexpr double min_seconds = 1e-9;
 inline constexpr double max_seconds = 1e9;
 
@@ -28,7 +28,7 @@ inline constexpr std::int32_t max_samples = 16777216;  // 2^24
 // infinity or NaN, nothing after the number.
 Checked<double> positive_decimal(std::string_view text);
 
-// A time in seconds (tau or dt) between min_seconds and max_seconds.
+// A time in seconds between min_seconds and max_seconds.
 Checked<double> seconds(std::string_view text);
 
 // A frequency in hertz, between min_hertz and max_hertz.
@@ -36,17 +36,7 @@ inline constexpr double min_hertz = 1e-9;
 inline constexpr double max_hertz = 1e9;
 Checked<double> frequency(std::string_view text);
 
-// tau = 1/(2 pi fc) for a corner frequency fc in Hz.
-Checked<double> tau_from_corner_frequency(std::string_view text);
-
-// tau such that 95 % of the final slip is reached at the given rise time.
-Checked<double> tau_from_rise_time(std::string_view text);
-
 // A whole number from min_samples to max_samples.
 Checked<std::int32_t> sample_count(std::string_view text);
-
-// x of the 95 % rise time T95 = x tau: the root of (1 + x) e^(-x) = 0.05,
-// about 4.7439.
-double rise_time_factor();
 
 }  // namespace exp_slipv

@@ -1,20 +1,22 @@
 // The parameters of a run.  Without options a run uses the defaults below
 // and writes the same two files every time; the command line may set the
-// source (tau), the sampling (dt, nt), where the files go and the pause.
+// source (its shape and scale), the sampling (dt, nt), where the files go
+// and the pause.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "export/export_format.hpp"
+#include "source/shapes/brune.hpp"
 
 namespace exp_slipv {
 
 inline constexpr double default_dt = 0.01;          // sampling interval, s
 inline constexpr std::int32_t default_nt = 8192;    // number of time samples, 2^13
-inline constexpr double default_tau = 1.0;          // time constant of the slip velocity, s
 
 inline constexpr double pai = 3.141592654;  // the program's value of pi, 10 digits
 inline constexpr std::int32_t ind = -1;     // exponent sign of the transform
@@ -24,7 +26,8 @@ inline constexpr double two_pi_literal = 6.283185307;
 struct Parameters {
     double dt = default_dt;
     std::int32_t nt = default_nt;  // 2 to 2^24; the transform pads to a power of two
-    double tau = default_tau;
+    // The pulse: by default the Brune pulse of tau = 1 s.
+    std::shared_ptr<const Source> source = std::make_shared<const BruneSource>(default_tau);
     std::string output_dir;        // empty: the current directory
     bool pause = true;             // wait for a line of input at the end
     std::vector<std::string> exports;  // export format names, as given, each once

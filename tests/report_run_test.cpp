@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "source/brune.hpp"
+#include "source/shapes/brune.hpp"
 #include "support/child.hpp"
 #include "support/temp_dir.hpp"
 

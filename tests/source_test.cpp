@@ -6,7 +6,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "source/brune.hpp"
+#include "source/shapes/brune.hpp"
 #include "support/brune_reference.hpp"
 
 namespace {

@@ -45,6 +45,7 @@ void write_console_report(int unit, const RunReport& r) {
     write_line(unit, " Velocity peak (1/s) =", r.closed.peak_velocity);
     write_line(unit, " Centroid time (s) =", r.closed.centroid_time);
     write_line(unit, " 95 % of the final slip at (s) =", r.closed.rise_time_95);
+    for (const SourceNote& note : r.notes) write_line(unit, note.label, note.value);
 
     write_line(unit, " The sampled pulse:");
     write_line(unit, " Largest velocity sample (1/s) =", r.peak_velocity);
@@ -69,7 +70,7 @@ void write_console_report(int unit, const RunReport& r) {
         write_line(unit, " Ratio there (relative) =", r.ratio_at_last_bin);
     }
 
-    write_line(unit, " The transform against the exact transform of the samples:");
+    write_line(unit, " The transform against the exact transform of the samples (" + r.transform_reference + "):");
     if (r.bins == 0) {
         write_line(unit, " Largest difference (relative) = none: the run has no spectrum bins");
     } else {
@@ -93,7 +94,7 @@ void write_console_report(int unit, const RunReport& r) {
         if (t.largest_dt) {
             write_line(unit, " Largest dt within 1 % up to fmax (s) =", *t.largest_dt);
         } else {
-            write_line(unit, " Largest dt within 1 % up to fmax (s) = none");
+            write_line(unit, " Largest dt within 1 % up to fmax (s) = none down to", t.smallest_dt_tried);
         }
     }
 }

@@ -49,6 +49,7 @@ std::string report_json(const RunReport& r) {
                    {"peak_velocity_per_s", r.closed.peak_velocity},
                    {"centroid_time_s", r.closed.centroid_time},
                    {"rise_time_95_s", r.closed.rise_time_95}};
+    for (const SourceNote& note : r.notes) j["source"][note.key] = note.value;
     j["sampling"] = {{"dt_s", r.dt},
                      {"samples", r.samples},
                      {"transform_length", r.transform_length},
@@ -70,6 +71,7 @@ std::string report_json(const RunReport& r) {
     j["transform_error"] = {{"max_relative", r.max_transform_error},
                             {"max_relative_hz", r.max_transform_error_hz},
                             {"tolerance", transform_tolerance},
+                            {"reference", r.transform_reference},
                             {"bins_over_tolerance", r.bins_over_tolerance},
                             {"first_over_tolerance_hz",
                              r.bins_over_tolerance > 0 ? Json(r.first_over_tolerance_hz) : Json(nullptr)}};
@@ -80,7 +82,8 @@ std::string report_json(const RunReport& r) {
                        {"max_deviation", t.max_deviation},
                        {"max_deviation_hz", t.max_deviation_hz},
                        {"tolerance", target_tolerance},
-                       {"largest_dt_s", optional_value(t.largest_dt)}};
+                       {"largest_dt_s", optional_value(t.largest_dt)},
+                       {"smallest_dt_tried_s", t.smallest_dt_tried}};
     } else {
         j["target"] = nullptr;
     }

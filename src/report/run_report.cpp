@@ -1,9 +1,12 @@
 #include "report/run_report.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "complex_arithmetic.hpp"
+#include "report/reference_transform.hpp"
 #include "slip_history.hpp"
 #include "spectrum_bins.hpp"
 
@@ -24,6 +27,11 @@ constexpr double slip_threshold = 0.95;
 // The departure a trial dt is allowed short of the tolerance: the ratio is
 // known to some 1e-15, and the answer must hold however it is evaluated.
 constexpr double evaluation_margin = 1e-12;
+// The most samples of a pulse without a closed-form sampled transform that a
+// trial dt may take: below such a dt the search stops and says so.
+// |V| below this is a zero of the closed form, rounded.
+constexpr double closed_form_zero = 1e-12;
+constexpr std::int64_t max_trial_samples = std::int64_t{1} << 16;
 
 void measure_pulse(RunReport& r, const Parameters& p, const Source& source, const double* svwave) {
     double weighted = 0.0, total = 0.0;
@@ -66,8 +74,23 @@ private:
     bool done_ = false;
 };
 
-void measure_spectrum(RunReport& r, const Parameters& p, const Source& source, const std::complex<double>* svamp,
-                      double dom, std::int32_t nom) {
+// The samples of the pulse that can differ from zero: all of a record
+// shorter than the pulse.
+std::int64_t pulse_samples(const Source& source, double dt, std::int64_t limit) {
+    const double end = source.duration() / dt;
+    if (!(end < static_cast<double>(limit))) return limit;
+    return std::min<std::int64_t>(static_cast<std::int64_t>(end) + 2, limit);
+}
+
+void measure_spectrum(RunReport& r, const Parameters& p, const Source& source, const double* svwave,
+                      const std::complex<double>* svamp, double dom, std::int32_t nom) {
+    // The exact transform of the samples: the shape's closed form, or the
+    // samples summed in extended precision at the transform's own bins.
+    const bool closed_form = source.sampled_spectrum(dom, p.dt, p.nt).has_value();
+    std::vector<double> reference;
+    if (!closed_form)
+        reference = reference_amplitudes(svwave, p.nt, pulse_samples(source, p.dt, p.nt), transform_length(p.nt), p.dt);
+    r.transform_reference = closed_form ? "closed form" : "extended-precision sum of the samples";
     EdgeFinder fine(band_tolerance_fine, r.nyquist_hz), coarse(band_tolerance_coarse, r.nyquist_hz);
     for (std::int32_t io = 2; io <= nom; ++io) {
         const double om = angular_frequency(io, dom);
@@ -79,7 +102,8 @@ void measure_spectrum(RunReport& r, const Parameters& p, const Source& source, c
         r.last_bin_hz = hz;
         r.ratio_at_last_bin = ratio;
         ++r.bins;
-        const double exact = std::abs(source.sampled_spectrum(om, p.dt, p.nt));
+        const double exact =
+            closed_form ? std::abs(*source.sampled_spectrum(om, p.dt, p.nt)) : reference[static_cast<std::size_t>(io - 1)];
         const double error = exact > 0.0 ? std::fabs(sampled - exact) / exact : 0.0;
         if (error > r.max_transform_error) r.max_transform_error = error, r.max_transform_error_hz = hz;
         if (error > transform_tolerance && r.bins_over_tolerance++ == 0) r.first_over_tolerance_hz = hz;
@@ -95,35 +119,56 @@ void measure_spectrum(RunReport& r, const Parameters& p, const Source& source, c
 // The largest relative departure of the endless record's transform from
 // the closed form, over 0 .. fmax, at a trial dt.
 double endless_departure(const Source& source, double dt, double fmax_hz) {
+    std::vector<double> omegas;
+    for (int g = 0; g <= target_grid; ++g) omegas.push_back(2.0 * std::numbers::pi * fmax_hz * g / target_grid);
+    std::vector<std::complex<double>> sampled;
+    if (source.sampled_spectrum(0.0, dt, 0)) {
+        for (const double om : omegas) sampled.push_back(*source.sampled_spectrum(om, dt, 0));
+    } else {
+        // A pulse of finite duration: its endless record is its samples.
+        std::vector<double> samples(static_cast<std::size_t>(pulse_samples(source, dt, max_trial_samples)));
+        for (std::size_t k = 0; k < samples.size(); ++k) samples[k] = source.velocity(sample_time(static_cast<std::int64_t>(k), dt));
+        sampled = sample_sums(samples, dt, omegas);
+    }
     double worst = 0.0;
-    for (int g = 0; g <= target_grid; ++g) {
-        const double om = 2.0 * std::numbers::pi * fmax_hz * g / target_grid;
-        const double ratio = std::abs(source.sampled_spectrum(om, dt, 0)) / source.amplitude(om);
-        worst = std::max(worst, std::fabs(ratio - 1.0));
+    for (std::size_t g = 0; g < omegas.size(); ++g) {
+        const double closed = source.amplitude(omegas[g]);
+        // At a zero of the closed form (a boxcar's notch) no relative
+        // departure is defined.
+        if (closed < closed_form_zero) continue;
+        worst = std::max(worst, std::fabs(std::abs(sampled[g]) / closed - 1.0));
     }
     return worst;
 }
 
+// Whether a trial dt can be checked: a pulse summed sample by sample must
+// fit in the budget.
+bool checkable(const Source& source, double dt) {
+    if (source.sampled_spectrum(0.0, dt, 0)) return true;
+    return source.duration() / dt < static_cast<double>(max_trial_samples - 2);
+}
+
 }  // namespace
 
-std::optional<double> largest_faithful_dt(const Source& source, double fmax_hz, double requested_tolerance) {
+FaithfulDt largest_faithful_dt(const Source& source, double fmax_hz, double requested_tolerance) {
     const double tolerance = requested_tolerance - evaluation_margin;
     // Beyond 1/(2 fmax) the band reaches past the Nyquist frequency; below
     // it, halve dt until the band holds, then bisect the last halving.
     double high = 1.0 / (2.0 * fmax_hz);
-    if (endless_departure(source, high, fmax_hz) <= tolerance) return high;
+    if (!checkable(source, high)) return {std::nullopt, high};
+    if (endless_departure(source, high, fmax_hz) <= tolerance) return {high, high};
     double low = high;
     int halvings = 0;
     do {
         high = low;
         low = high / 2.0;
-        if (++halvings > max_halvings) return std::nullopt;
+        if (++halvings > max_halvings || !checkable(source, low)) return {std::nullopt, high};
     } while (endless_departure(source, low, fmax_hz) > tolerance);
     for (int i = 0; i < target_steps; ++i) {
         const double middle = std::sqrt(low * high);
         (endless_departure(source, middle, fmax_hz) <= tolerance ? low : high) = middle;
     }
-    return low;
+    return {low, low};
 }
 
 RunReport analyse_run(const Parameters& p, const Source& source, const double* svwave,
@@ -139,8 +184,13 @@ RunReport analyse_run(const Parameters& p, const Source& source, const double* s
     r.record_duration = static_cast<double>(p.nt) * p.dt;
     if (p.fmax > 0.0) r.target = TargetBand{p.fmax, p.fmax > r.nyquist_hz, 0.0, 0.0, std::nullopt};
     measure_pulse(r, p, source, svwave);
-    measure_spectrum(r, p, source, svamp, dom, nom);
-    if (r.target) r.target->largest_dt = largest_faithful_dt(source, p.fmax, target_tolerance);
+    measure_spectrum(r, p, source, svwave, svamp, dom, nom);
+    r.notes = source.notes();
+    if (r.target) {
+        const FaithfulDt found = largest_faithful_dt(source, p.fmax, target_tolerance);
+        r.target->largest_dt = found.dt;
+        r.target->smallest_dt_tried = found.smallest_tried;
+    }
     return r;
 }
 

@@ -46,6 +46,7 @@ struct TargetBand {
     double max_deviation = 0.0;     // of the sampled spectrum, bins up to fmax
     double max_deviation_hz = 0.0;
     std::optional<double> largest_dt;  // none: no dt keeps the endless record within
+    double smallest_dt_tried = 0.0;    // where the search for it ended
 };
 
 struct RunReport {
@@ -79,6 +80,9 @@ struct RunReport {
     double max_transform_error_hz = 0.0;
     std::int64_t bins_over_tolerance = 0;
     double first_over_tolerance_hz = 0.0;
+    std::string transform_reference;  // what the exact transform is: a closed form or a sum
+
+    std::vector<SourceNote> notes;  // figures only this shape has
 
     std::optional<TargetBand> target;
 
@@ -92,7 +96,14 @@ RunReport analyse_run(const Parameters& p, const Source& source, const double* s
                       const std::complex<double>* svamp, double dom, std::int32_t nom);
 
 // The largest dt for which the exact transform of the endless record stays
-// within the tolerance of the closed form at every frequency up to fmax.
-std::optional<double> largest_faithful_dt(const Source& source, double fmax_hz, double tolerance);
+// within the tolerance of the closed form at every frequency up to fmax;
+// none when the search ends first (at smallest_tried): below 2^-200 of the
+// first trial, or where a pulse without a closed-form sampled transform
+// would take too many samples to sum.
+struct FaithfulDt {
+    std::optional<double> dt;
+    double smallest_tried = 0.0;
+};
+FaithfulDt largest_faithful_dt(const Source& source, double fmax_hz, double tolerance);
 
 }  // namespace exp_slipv

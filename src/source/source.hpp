@@ -5,6 +5,8 @@
 
 #include <complex>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,14 @@ struct SourceParameter {
     std::string unit;   // "s"
 };
 
+// A figure that only some shapes have, for the report: what cutting a
+// Gaussian at t = 0 costs, say.
+struct SourceNote {
+    std::string label;  // " Area cut off at t = 0 (unit slip) ="
+    double value = 0.0;
+    std::string key;    // "cut_area"
+};
+
 class Source {
 public:
     virtual ~Source() = default;
@@ -41,14 +51,25 @@ public:
     // |V(omega)| of the closed form, V the Fourier transform of v.
     virtual double amplitude(double omega) const = 0;
 
+    // The time after which v is zero: the end of a pulse of finite
+    // duration, infinity for one that never ends.
+    virtual double duration() const { return std::numeric_limits<double>::infinity(); }
+
     // The exact transform of the samples v(k dt), k = 0 .. n-1, as the
     // spectrum file scales it: dt sum_k v(k dt) e^(-i omega k dt); n = 0 for
-    // the endless record, k = 0, 1, ...
-    virtual std::complex<double> sampled_spectrum(double omega, double dt, std::int64_t n) const = 0;
+    // the endless record, k = 0, 1, ...  Only shapes with a closed form for
+    // it give one; the others leave it to a sum of the samples.
+    virtual std::optional<std::complex<double>> sampled_spectrum(double /*omega*/, double /*dt*/,
+                                                                 std::int64_t /*n*/) const {
+        return std::nullopt;
+    }
 
     virtual SourceFigures figures() const = 0;
+    // Figures only this shape has.
+    virtual std::vector<SourceNote> notes() const { return {}; }
 
-    // The shape's name ("Brune") and its parameters, in transcript order.
+    // The shape's name as --shape takes it ("brune") and its parameters, in
+    // transcript order.
     virtual std::string name() const = 0;
     virtual std::vector<SourceParameter> parameters() const = 0;
 };

@@ -1,9 +1,11 @@
-#include "source/brune.hpp"
+#include "source/shapes/brune.hpp"
 
 #include <cmath>
 #include <numbers>
 
 #include "complex_arithmetic.hpp"
+#include "source/shape.hpp"
+#include "source/shape_math.hpp"
 
 namespace exp_slipv {
 
@@ -68,20 +70,12 @@ using C = std::complex<double>;
 // Below this |n u| the numerator is summed as a series (it would cancel).
 constexpr double series_bound = 0.5;
 
-// e^z - 1 for complex z, without cancellation for small |z|:
-// e^x cos y - 1 = expm1(x) cos y - 2 sin^2(y/2).
-C complex_expm1(C z) {
-    const double x = z.real(), y = z.imag();
-    const double half = std::sin(y / 2.0);
-    return {std::expm1(x) * std::cos(y) - 2.0 * half * half, std::exp(x) * std::sin(y)};
-}
-
 }  // namespace
 
-std::complex<double> BruneSource::sampled_spectrum(double omega, double dt, std::int64_t n) const {
+std::optional<std::complex<double>> BruneSource::sampled_spectrum(double omega, double dt, std::int64_t n) const {
     const double a = dt / tau_;
     const C z{-a, -omega * dt};
-    const C u = complex_expm1(z);  // q - 1
+    const C u = shape_math::expm1(z);  // q - 1
     const C q = 1.0 + u;
     if (n <= 0) return a * a * q / (u * u);
     // 1 - n q^(n-1) + (n-1) q^n = sum_{j=2..n} (j-1) C(n,j) u^j: for small
@@ -109,5 +103,31 @@ SourceFigures BruneSource::figures() const {
 }
 
 std::vector<SourceParameter> BruneSource::parameters() const { return {{" Tau(s) =", tau_, "tau", "s"}}; }
+
+namespace {
+
+class BruneShape final : public Shape {
+public:
+    std::string_view name() const override { return "brune"; }
+    std::string_view formula() const override { return "v = (t/tau^2) exp(-t/tau)"; }
+    int rank() const override { return 0; }
+    std::vector<ShapeOption> options() const override {
+        return {{"tau", "SECONDS", "time constant tau (default 1 s)"},
+                {"corner-frequency", "HZ", "corner frequency fc: tau = 1/(2 pi fc)"},
+                {"rise-time", "SECONDS", "time to 95 % of the slip: tau = SECONDS / 4.7439"}};
+    }
+    MadeSource make(const ShapeValues& values) const override {
+        const Checked<double> tau = one_time(
+            values, {direct_time("tau"), time_from_corner_frequency(), scale_from_rise_time(brune_rise_time_factor())},
+            "tau", default_tau);
+        if (const Refusal* r = std::get_if<Refusal>(&tau)) return *r;
+        return std::make_shared<const BruneSource>(std::get<double>(tau));
+    }
+};
+
+const BruneShape shape;
+const bool registered = register_shape(shape);
+
+}  // namespace
 
 }  // namespace exp_slipv

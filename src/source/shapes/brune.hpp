@@ -6,6 +6,8 @@
 
 namespace exp_slipv {
 
+inline constexpr double default_tau = 1.0;  // time constant of the slip velocity, s
+
 class BruneSource final : public Source {
 public:
     explicit BruneSource(double tau) : tau_(tau), tau2_(tau * tau) {}
@@ -22,12 +24,12 @@ public:
 
     // (dt/tau)^2 q (1 - n q^(n-1) + (n-1) q^n) / (1 - q)^2 with
     // q = e^(-dt/tau - i omega dt); (dt/tau)^2 q / (1 - q)^2 endless.
-    std::complex<double> sampled_spectrum(double omega, double dt, std::int64_t n) const override;
+    std::optional<std::complex<double>> sampled_spectrum(double omega, double dt, std::int64_t n) const override;
     // Peak at tau, 1/(e tau); centroid 2 tau; 95 % at 4.7439 tau; |V| = 1/2
     // at the corner frequency 1/(2 pi tau).
     SourceFigures figures() const override;
 
-    std::string name() const override { return "Brune"; }
+    std::string name() const override { return "brune"; }
     std::vector<SourceParameter> parameters() const override;
 
     double tau() const { return tau_; }

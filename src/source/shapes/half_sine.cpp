@@ -1,0 +1,76 @@
+// The half sine: v = (pi/2T) sin(pi t/T) on [0, T].
+#include <cmath>
+#include <numbers>
+
+#include "source/shape.hpp"
+#include "source/shape_math.hpp"
+
+namespace exp_slipv {
+
+namespace {
+
+using std::numbers::pi;
+// pi to twice the double's precision: pi = pi_high + pi_low.
+constexpr double pi_low = 1.2246467991473532e-16;
+
+class HalfSineSource final : public Source {
+public:
+    explicit HalfSineSource(double duration) : t_(duration) {}
+
+    double velocity(double t) const override {
+        if (t < 0.0 || t > t_) return 0.0;
+        return pi / (2.0 * t_) * std::sin(pi * (t / t_));
+    }
+    // (1 - cos(pi t/T))/2 = sin^2(pi t/2T): no cancellation near 0.
+    double slip(double t) const override {
+        if (t <= 0.0) return 0.0;
+        if (t >= t_) return 1.0;
+        const double half = std::sin(pi * (t / t_) / 2.0);
+        return half * half;
+    }
+    double initial_acceleration() const override { return pi * pi / (2.0 * t_ * t_); }
+    // |V| = pi^2 |cos(u/2)| / |pi^2 - u^2|, u = omega T.  With d = pi - u,
+    // cos(u/2) = sin(d/2) and pi^2 - u^2 = d (pi + u), so
+    //   |V| = pi^2/(pi + u) |sinc(d/2)| / 2,
+    // which is pi/4 at the removable point u = pi, and d, taken with pi to
+    // twice the precision, keeps its digits near it.
+    double amplitude(double omega) const override {
+        const double u = std::fabs(omega) * t_;
+        const double d = (pi - u) + pi_low;
+        return pi * pi / (pi + u) * std::fabs(shape_math::sinc(d / 2.0)) / 2.0;
+    }
+    double duration() const override { return t_; }
+    SourceFigures figures() const override {
+        return {t_ / 2.0, pi / (2.0 * t_), t_ / 2.0, t_ * std::acos(-0.9) / pi,
+                shape_math::amplitude_crossing(*this, 0.5, 1e-3 / t_) / (2.0 * pi)};
+    }
+    std::string name() const override { return "half-sine"; }
+    std::vector<SourceParameter> parameters() const override { return {{" Duration(s) =", t_, "duration", "s"}}; }
+
+private:
+    double t_;
+};
+
+class HalfSineShape final : public Shape {
+public:
+    std::string_view name() const override { return "half-sine"; }
+    std::string_view formula() const override { return "v = (pi/2T) sin(pi t/T) on [0, T]"; }
+    int rank() const override { return 4; }
+    std::vector<ShapeOption> options() const override {
+        return {{"duration", "SECONDS", "the length T (default 1 s)"},
+                {"rise-time", "SECONDS", "time to 95 % of the slip: T = SECONDS / 0.85643"}};
+    }
+    MadeSource make(const ShapeValues& values) const override {
+        const double factor = rise_time_factor_of(HalfSineSource(1.0), 1.0);
+        const Checked<double> t = one_time(values, {direct_time("duration"), scale_from_rise_time(factor)}, "T", 1.0);
+        if (const Refusal* r = std::get_if<Refusal>(&t)) return *r;
+        return std::make_shared<const HalfSineSource>(std::get<double>(t));
+    }
+};
+
+const HalfSineShape shape;
+const bool registered = register_shape(shape);
+
+}  // namespace
+
+}  // namespace exp_slipv
