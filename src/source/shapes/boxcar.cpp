@@ -45,7 +45,7 @@ public:
     int rank() const override { return 2; }
     std::vector<ShapeOption> options() const override {
         return {{"duration", "SECONDS", "the length T (default 1 s)"},
-                {"rise-time", "SECONDS", "time to 95 % of the slip: T = SECONDS / 0.95"}};
+                {"rise-time", "SECONDS", "time to 95 % of slip: T = SECONDS/0.95"}};
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(BoxcarSource(1.0), 1.0);

@@ -114,7 +114,7 @@ public:
     std::vector<ShapeOption> options() const override {
         return {{"tau", "SECONDS", "time constant tau (default 1 s)"},
                 {"corner-frequency", "HZ", "corner frequency fc: tau = 1/(2 pi fc)"},
-                {"rise-time", "SECONDS", "time to 95 % of the slip: tau = SECONDS / 4.7439"}};
+                {"rise-time", "SECONDS", "time to 95 % of slip: tau = SECONDS/4.7439"}};
     }
     MadeSource make(const ShapeValues& values) const override {
         const Checked<double> tau = one_time(

@@ -75,11 +75,11 @@ private:
 class GaussianShape final : public Shape {
 public:
     std::string_view name() const override { return "gaussian"; }
-    std::string_view formula() const override { return "v = exp(-(t - t0)^2/(2 sigma^2))/(sigma sqrt(2 pi))"; }
+    std::string_view formula() const override { return "v = exp(-(t-t0)^2/2sigma^2)/(sigma sqrt(2pi))"; }
     int rank() const override { return 7; }
     std::vector<ShapeOption> options() const override {
         return {{"sigma", "SECONDS", "the RMS width sigma (default 1 s)"},
-                {"delay", "SECONDS", "the peak time t0, at least 5 sigma (default 6 sigma)"}};
+                {"delay", "SECONDS", "peak time t0 >= 5 sigma (default 6 sigma)"}};
     }
     MadeSource make(const ShapeValues& values) const override {
         const Checked<double> sigma = one_time(values, {direct_time("sigma")}, "sigma", 1.0);

@@ -19,7 +19,10 @@ public:
 
     double velocity(double t) const override {
         if (t < 0.0 || t > t_) return 0.0;
-        return pi / (2.0 * t_) * std::sin(pi * (t / t_));
+        // Measured from the nearer end, with T - t exact near T: v keeps its
+        // relative precision there and is 0 at T.
+        const double from_end = t <= t_ / 2.0 ? t : t_ - t;
+        return pi / (2.0 * t_) * std::sin(pi * (from_end / t_));
     }
     // (1 - cos(pi t/T))/2 = sin^2(pi t/2T): no cancellation near 0.
     double slip(double t) const override {
@@ -58,7 +61,7 @@ public:
     int rank() const override { return 4; }
     std::vector<ShapeOption> options() const override {
         return {{"duration", "SECONDS", "the length T (default 1 s)"},
-                {"rise-time", "SECONDS", "time to 95 % of the slip: T = SECONDS / 0.85643"}};
+                {"rise-time", "SECONDS", "time to 95 % of slip: T = SECONDS/0.85643"}};
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(HalfSineSource(1.0), 1.0);

@@ -23,7 +23,9 @@ public:
     // 2 sin^2(pi t/T)/T: no cancellation near the ends.
     double velocity(double t) const override {
         if (t < 0.0 || t > t_) return 0.0;
-        const double s = std::sin(pi * (t / t_));
+        // Measured from the nearer end, as for the half sine.
+        const double from_end = t <= t_ / 2.0 ? t : t_ - t;
+        const double s = std::sin(pi * (from_end / t_));
         return 2.0 * s * s / t_;
     }
     // t/T - sin(2 pi t/T)/(2 pi) = (phi - sin phi)/(2 pi), phi = 2 pi t/T.
@@ -64,7 +66,7 @@ public:
     int rank() const override { return 5; }
     std::vector<ShapeOption> options() const override {
         return {{"duration", "SECONDS", "the length T (default 1 s)"},
-                {"rise-time", "SECONDS", "time to 95 % of the slip: T = SECONDS / 0.79804"}};
+                {"rise-time", "SECONDS", "time to 95 % of slip: T = SECONDS/0.79804"}};
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(HannSource(1.0), 1.0);

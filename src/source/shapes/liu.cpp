@@ -113,11 +113,11 @@ private:
 class LiuShape final : public Shape {
 public:
     std::string_view name() const override { return "liu"; }
-    std::string_view formula() const override { return "Liu et al. (2006): sine and cosine pieces, peak at 0.13 tau"; }
+    std::string_view formula() const override { return "Liu et al. 2006: trig pieces, peak at 0.13 tau"; }
     int rank() const override { return 6; }
     std::vector<ShapeOption> options() const override {
         return {{"tau", "SECONDS", "the whole duration tau (default 1 s)"},
-                {"rise-time", "SECONDS", "time to 95 % of the slip: tau = SECONDS / 0.65567"}};
+                {"rise-time", "SECONDS", "time to 95 % of slip: tau = SECONDS/0.65567"}};
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(LiuSource(1.0), 1.0);

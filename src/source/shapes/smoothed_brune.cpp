@@ -119,13 +119,13 @@ class SmoothedBruneShape final : public Shape {
 public:
     std::string_view name() const override { return "smoothed-brune"; }
     std::string_view formula() const override {
-        return "Brune's pulse with the slip's start smoothed up to t = 2.31 tau";
+        return "Brune's, the slip's start smoothed to 2.31 tau";
     }
     int rank() const override { return 1; }
     std::vector<ShapeOption> options() const override {
         return {{"tau", "SECONDS", "time constant tau (default 1 s)"},
                 {"corner-frequency", "HZ", "tau = 1/(2 pi fc)"},
-                {"rise-time", "SECONDS", "time to 95 % of the slip"}};
+                {"rise-time", "SECONDS", "time to 95 % of slip: tau = SECONDS/4.7439"}};
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(SmoothedBruneSource(1.0), 50.0);

@@ -97,7 +97,7 @@ public:
     int rank() const override { return 3; }
     std::vector<ShapeOption> options() const override {
         return {{"duration", "SECONDS", "the length T (default 1 s)"},
-                {"rise-time", "SECONDS", "time to 95 % of the slip, at the peak ratio"},
+                {"rise-time", "SECONDS", "time to 95 % of slip, at the peak ratio"},
                 {"peak-ratio", "R", "r, between 0 and 1 (default 0.5)"}};
     }
     MadeSource make(const ShapeValues& values) const override {

@@ -139,7 +139,7 @@ private:
 class YoffeShape final : public Shape {
 public:
     std::string_view name() const override { return "yoffe"; }
-    std::string_view formula() const override { return "the regularized Yoffe function, rise tauR, smoothing tauS"; }
+    std::string_view formula() const override { return "regularized Yoffe: rise tauR, smoothing tauS"; }
     int rank() const override { return 8; }
     std::vector<ShapeOption> options() const override {
         return {{"rise", "SECONDS", "the Yoffe rise time tauR (required)"},
