@@ -66,10 +66,10 @@ TEST(Shapes, VelocityAndSlipAgainstTheDefinitions) {
     }
     // Half sine and Hann: slips from quadrature near 0, where 1 - cos cancels.
     for (double t : {1e-12, 1e-6, 0.25, 1.0, 1.9, 2.0 - 1e-9}) {
-        const L x = t;
-        points.push_back({"half-sine", {{"duration", "2"}}, t, pi / (2 * T) * std::sin(pi * x / T),
+        const L x = t, near = std::min(x, T - x);  // sin(pi x/T) = sin(pi (T - x)/T), T - x exact
+        points.push_back({"half-sine", {{"duration", "2"}}, t, pi / (2 * T) * std::sin(pi * near / T),
                           quad([&](L u) { return pi / (2 * T) * std::sin(pi * u / T); }, 0, x), 1e-15});
-        points.push_back({"hann", {{"duration", "2"}}, t, 2 * std::pow(std::sin(pi * x / T), 2) / T,
+        points.push_back({"hann", {{"duration", "2"}}, t, 2 * std::pow(std::sin(pi * near / T), 2) / T,
                           quad([&](L u) { return 2 * std::sin(pi * u / T) * std::sin(pi * u / T) / T; }, 0, x),
                           t < 1e-3 ? 1e-8 : 1e-15});
     }
