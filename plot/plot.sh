@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Draws the files of an exp-slipv run, whatever its tau, dt and samples:
-#   Exp_Slip.png  velocity, slip and acceleration over the first 10 tau
+# Draws the files of an exp-slipv run, whatever its pulse, dt and samples:
+#   Exp_Slip.png  velocity, slip and acceleration over the pulse (the first
+#                 10 tau of a Brune pulse)
 #   Exp_Amp.png   sampled and closed-form amplitude spectra, log-log, up to
 #                 the Nyquist frequency
 # Usage: plot/plot.sh [DIR]   (DIR holds Exp_Slip.csv and Exp_Amp.csv; default .)
@@ -14,7 +15,8 @@ usage() {
   cat <<USAGE
 Usage: $name [DIR]
 Draw the files of an exp-slipv run in DIR (default: the current directory):
-Exp_Slip.png (velocity, slip and acceleration over the first 10 tau) and
+Exp_Slip.png (velocity, slip and acceleration over the pulse: the first
+10 tau of a Brune pulse, else until 99.95 % of the slip and a quarter more) and
 Exp_Amp.png (sampled and closed-form amplitude spectra up to the Nyquist
 frequency), beside the files.  Needs gnuplot (apt-get install gnuplot-nox).
   -h, --help   show this help and end
@@ -86,19 +88,50 @@ with_e "$spectrum" > "$work/spectrum.csv"
 slip_data=$work/slip.csv
 spectrum_data=$work/spectrum.csv
 
-# What the run was, read off its files: the first acceleration is exactly
-# 1/tau^2; the times are k dt, each printed within 1 % of dt, so the last
-# over the steps gives dt to the last digit printed; the velocity peaks at
-# t = tau.
-read -r tau dt last_time final_slip < <(awk -F, '
-  NR == 2 { tau = 1 / sqrt($4 + 0) }
+# What the run was, read off its files.  The times are k dt, each printed
+# within 1 % of dt, so the last over the steps gives dt to the last digit
+# printed; the peak is the largest velocity sample.
+read -r first_acceleration dt last_time final_slip < <(awk -F, '
+  NR == 2 { a0 = $4 + 0 }
   { last = $1 + 0; slip = $3 + 0 }
-  END { printf "%.6g %.7g %.8g %.7f\n", tau, last / (NR - 2), last, slip }' "$slip_data")
+  END { printf "%.8g %.7g %.8g %.7f\n", a0, last / (NR - 2), last, slip }' "$slip_data")
 read -r peak_time peak_velocity < <(awk -F, 'NR > 1 && $2 + 0 > best { best = $2 + 0; at = $1 + 0 } END { printf "%.6g %.7g\n", at, best }' "$slip_data")
-window=$(awk -v tau="$tau" -v last="$last_time" 'BEGIN { w = 10 * tau; if (w > last) w = last; printf "%.6g", w }')
+# The Brune pulse: its first acceleration is exactly 1/tau^2, it peaks at
+# t = tau, and its closed form at the first bin is 1/(1 + omega^2 tau^2).
+# It is drawn over its first 10 tau; any other pulse up to where its slip
+# has reached 99.95 % of its last value, and a quarter beyond.
+tau=$(awk -F, -v a0="$first_acceleration" -v peak="$peak_time" -v dt="$dt" '
+  NR == 2 {
+    if (a0 <= 0) exit
+    tau = 1 / sqrt(a0); om = 2 * 3.141592654 * $1; closed = 1 / (1 + om * om * tau * tau)
+    d = peak - tau; if (d < 0) d = -d
+    r = $4 / closed; if (d <= dt && r > 0.9999 && r < 1.0001) printf "%.6g", tau
+    exit
+  }' "$spectrum_data")
+if [[ -n $tau ]]; then
+  window=$(awk -v tau="$tau" -v last="$last_time" 'BEGIN { w = 10 * tau; if (w > last) w = last; printf "%.6g", w }')
+  pulse="tau = $tau s, "
+  title_slip="Exponential slip-velocity function, τ = $tau s"
+  peak_text=" (τ = $tau s)"
+else
+  window=$(awk -F, -v final="$final_slip" -v last="$last_time" '
+    NR > 1 && !done && $3 + 0 >= 0.9995 * final { at = $1 + 0; done = 1 }
+    END { w = 1.25 * at; if (w <= 0 || w > last) w = last; printf "%.6g", w }' "$slip_data")
+  pulse=""
+  title_slip="Slip-velocity pulse"
+  peak_text=""
+fi
 lowest=$(awk -F, 'NR == 2 { printf "%.6g", $1 + 0 }' "$spectrum_data")
+# The log-scale panel shows amplitudes down to 1e-16 of the largest: below
+# that a value says nothing a double can carry (a Gaussian's closed form
+# falls to 1e-300 and to 0).
+floor=$(awk -F, 'NR > 1 { for (i = 2; i <= 5; i++) if ($i + 0 > top) top = $i + 0 } END { printf "%.6g", top * 1e-16 }' "$spectrum_data")
+# The ratio panel reaches its largest ratio, but no higher than 3: far
+# beyond the faithful band (a Gaussian's tail) the ratio runs to 1e300.
+ratio_top=$(awk -F, -v floor="$floor" 'NR > 1 && $4 > floor { r = $2 / $4; if (r > top) top = r } END { if (top > 3) top = 3; if (top < 1.1) top = 1.1; printf "%.6g", top * 1.05 }' "$spectrum_data")
 nyquist=$(awk -v dt="$dt" 'BEGIN { printf "%.6g", 1 / (2 * dt) }')
-# Read off the spectrum file's own columns: the corner frequency, where the
+# Read off the spectrum file's own columns, whatever the shape: the corner
+# frequency, where the
 # closed form falls to half its first value, and the faithful band, up to
 # where every sampled bin from the first stays within 1 % (10 %) of the
 # closed form ("none" where the first bin departs, the last bin where none).
@@ -145,14 +178,14 @@ set grid
 set key top right
 
 set output "$slip_png"
-set multiplot layout 3,1 title "Exponential slip-velocity function, τ = $tau s"
+set multiplot layout 3,1 title "$title_slip"
 set xrange [0:$window]
 set lmargin 12
 set format x ""
 set ylabel "velocity (1/s)"
 set key $velocity_key
 # The label reads away from the nearer side, so that it stays in the picture.
-set label 1 sprintf("peak %s /s at t = %s s (τ = %s s)", "$peak_velocity", "$peak_time", "$tau") at $peak_time, $peak_velocity $label_side
+set label 1 sprintf("peak %s /s at t = %s s%s", "$peak_velocity", "$peak_time", "$peak_text") at $peak_time, $peak_velocity $label_side
 plot "$slip_data" skip 1 using 1:2 with lines linewidth 2 linecolor rgb "#1f77b4" title "velocity", \
      "< echo '$peak_time,$peak_velocity'" using 1:2 with points pointtype 7 pointsize 1.5 linecolor rgb "#d62728" notitle
 unset label 1
@@ -174,7 +207,7 @@ unset multiplot
 
 set output "$spectrum_png"
 unset xlabel
-set multiplot layout 2,1 title "Fourier amplitude spectra: sampled (points) and closed form (lines), τ = $tau s"
+set multiplot layout 2,1 title "Fourier amplitude spectra: sampled (points) and closed form (lines)${tau:+, τ = $tau s}"
 set logscale xy
 set xrange [$lowest:$nyquist]
 set lmargin 12
@@ -184,10 +217,10 @@ set ylabel "Fourier amplitude"
 set key bottom left
 set label 3 "Nyquist frequency $nyquist Hz" at graph 0.98, graph 0.96 right
 $marks
-plot "$spectrum_data" skip 1 using 1:4 with lines linewidth 3 linecolor rgb "#9ecae1" title "closed-form velocity |V|", \
-     "$spectrum_data" skip 1 using 1:5 with lines linewidth 3 linecolor rgb "#fdae6b" title "closed-form acceleration ω|V|", \
-     "$spectrum_data" skip 1 using 1:2 with points pointtype 7 pointsize 0.3 linecolor rgb "#08519c" title "sampled velocity |V| (unit slip)", \
-     "$spectrum_data" skip 1 using 1:3 with points pointtype 7 pointsize 0.3 linecolor rgb "#a63603" title "sampled acceleration |A| (unit slip/s)"
+plot "$spectrum_data" skip 1 using 1:(\$4 > $floor ? \$4 : 1/0) with lines linewidth 3 linecolor rgb "#9ecae1" title "closed-form velocity |V|", \
+     "$spectrum_data" skip 1 using 1:(\$5 > $floor ? \$5 : 1/0) with lines linewidth 3 linecolor rgb "#fdae6b" title "closed-form acceleration ω|V|", \
+     "$spectrum_data" skip 1 using 1:(\$2 > $floor ? \$2 : 1/0) with points pointtype 7 pointsize 0.3 linecolor rgb "#08519c" title "sampled velocity |V| (unit slip)", \
+     "$spectrum_data" skip 1 using 1:(\$3 > $floor ? \$3 : 1/0) with points pointtype 7 pointsize 0.3 linecolor rgb "#a63603" title "sampled acceleration |A| (unit slip/s)"
 unset label 3
 # The departure the band measures: sampled over closed-form velocity amplitude.
 set title ""
@@ -196,8 +229,9 @@ set format y "%g"
 set format x "10^{%L}"
 set xlabel "frequency (Hz)"
 set ylabel "sampled / closed-form |V|"
+set yrange [0:$ratio_top]
 set key top left
-plot "$spectrum_data" skip 1 using 1:(\$4 > 0 ? \$2 / \$4 : 1/0) with lines linewidth 2 linecolor rgb "#08519c" title "ratio", \
+plot "$spectrum_data" skip 1 using 1:(\$4 > $floor ? \$2 / \$4 : 1/0) with lines linewidth 2 linecolor rgb "#08519c" title "ratio", \
      1.01 with lines dashtype 2 linecolor rgb "#2ca02c" title "±1 %", 0.99 with lines dashtype 2 linecolor rgb "#2ca02c" notitle, \
      1.1 with lines dashtype 3 linecolor rgb "#ff7f0e" title "±10 %", 0.9 with lines dashtype 3 linecolor rgb "#ff7f0e" notitle
 unset multiplot
@@ -205,6 +239,6 @@ GNUPLOT
 
 mv "$slip_png" "$dir/Exp_Slip.png"
 mv "$spectrum_png" "$dir/Exp_Amp.png"
-echo "$name: tau = $tau s, dt = $dt s, $samples samples: time 0 to $window s, peak velocity $peak_velocity /s at t = $peak_time s, spectra $lowest to $nyquist Hz"
+echo "$name: ${pulse}dt = $dt s, $samples samples: time 0 to $window s, peak velocity $peak_velocity /s at t = $peak_time s, spectra $lowest to $nyquist Hz"
 echo "$name: corner frequency $corner Hz; sampled spectrum within 1 % up to $band1 Hz, within 10 % up to $band10 Hz"
 echo "$name: wrote $dir/Exp_Slip.png and $dir/Exp_Amp.png"

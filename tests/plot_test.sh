@@ -79,6 +79,21 @@ other)
   out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
   [[ $out == *"tau = 1e-09 s, dt = 1e-09 s, 1024 samples: time 0 to 1e-08 s, peak velocity 3.678794e+08 /s at t = 1e-09 s"* ]] ||
     fail "plot.sh misread the tiny run: $out"
+  # Other shapes, drawn from the files alone: no tau, a window that holds
+  # the pulse (to 99.95 % of the slip, and a quarter more), the peak of the
+  # samples.  Hann of 1 s: 99.95 % at the sample 0.96 s, window 1.2 s, peak 2 /s at
+  # 0.5 s; a Yoffe pulse (the first acceleration is 0) peaks at 0.13 s; a
+  # Gaussian's closed form falls to 0, and its spectra are still drawn.
+  for run in "hann --duration=1|time 0 to 1.2 s, peak velocity 2 /s at t = 0.5 s" \
+             "yoffe --rise=1 --smoothing=0.1|peak velocity 3.046692 /s at t = 0.13 s" \
+             "gaussian --sigma=0.2|peak velocity 1.994711 /s at t = 1.2 s"; do
+    IFS='|' read -r options expected <<< "$run"
+    # shellcheck disable=SC2086
+    (cd "$dir" && "$program" --shape=$options --no-pause > /dev/null 2>&1) || fail "the program failed on $options"
+    out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed on $options: $out"
+    [[ $out == *"$expected"* && $out != *"tau ="* ]] || fail "plot.sh misread the $options run: $out"
+    [[ $(png_size "$dir/Exp_Amp.png") == "1200 900" ]] || fail "no spectrum picture for $options"
+  done
   ;;
 failures)
   # --help is the usage, not a directory.
