@@ -179,6 +179,20 @@ TEST(Shapes, AmplitudeAgainstQuadratureAndClosedForms) {
         EXPECT_LE(relative(make(c.shape, c.values)->amplitude(c.omega), c.want), c.tolerance) << c.shape << " at omega = " << c.omega;
 }
 
+TEST(Shapes, TheYoffeSpectrumOnBothSidesOfItsAsymptoticForm) {
+    // |J0 + i J1|(x) as (2/pi)|int_0^(pi/2) 2 cos^2(phi) e^(-2 i x sin^2 phi) dphi|,
+    // by quadrature fine enough for the oscillations, against the program's
+    // library Bessel functions below x = 25 and Hankel's expansions above.
+    const auto source = make("yoffe", {{"rise", "2"}, {"smoothing", "1e-9"}});
+    for (const L x : {1.0L, 24.9L, 25.0L, 25.1L, 60.0L, 150.0L}) {
+        const L a = 2 * x;
+        const L re = quad([&](L phi) { return 2 * std::pow(std::cos(phi), 2) * std::cos(a * std::pow(std::sin(phi), 2)); }, 0, pi / 2, 1024);
+        const L im = quad([&](L phi) { return 2 * std::pow(std::cos(phi), 2) * std::sin(a * std::pow(std::sin(phi), 2)); }, 0, pi / 2, 1024);
+        const L sinc = std::sin(x * 0.5e-9L) / (x * 0.5e-9L);  // omega = x, tauS = 1e-9
+        EXPECT_LE(relative(source->amplitude(static_cast<double>(x)), 2 / pi * std::hypot(re, im) * sinc * sinc), 2e-14) << x;
+    }
+}
+
 TEST(Shapes, DerivedFigures) {
     // Values computed independently (closed forms, 50-digit roots).
     struct Case {
@@ -240,6 +254,25 @@ TEST(Shapes, TheSamplesHaveUnitArea) {
         const L area = sum * 0.001L;
         EXPECT_NEAR(static_cast<double>(area), shape == "gaussian" ? 1 - std::erfc(6 / std::sqrt(2.0)) / 2 : 1.0, 2e-6) << shape;
     }
+}
+
+TEST(Shapes, TheSmoothedBrunePulsesEndlessRecordAgainstItsSamplesSummed) {
+    // The program sums the samples up to x = h and takes Brune's tail in
+    // closed form; here every sample up to t = 60 tau is summed.
+    const auto source = make("smoothed-brune", {{"tau", "0.5"}});
+    const auto reference = testing_support::shape_reference("smoothed-brune", {{"tau", 0.5L}});
+    for (const double dt : {0.01, 0.07, 0.2}) {
+        for (const double om : {0.0, 0.5, 3.0, 40.0}) {
+            std::complex<L> sum = 0;
+            for (int k = static_cast<int>(30 / dt); k >= 0; --k) sum = sum * std::polar(1.0L, -static_cast<L>(om) * dt) + reference.v(k * static_cast<L>(dt));
+            const L want = std::abs(sum) * dt;
+            const auto got = source->sampled_spectrum(om, dt, 0);
+            ASSERT_TRUE(got.has_value());
+            EXPECT_LE(relative(std::abs(*got), want), 1e-13) << dt << " " << om;
+        }
+    }
+    // Only the endless record has the closed form; the report sums finite ones.
+    EXPECT_FALSE(source->sampled_spectrum(1.0, 0.01, 100).has_value());
 }
 
 TEST(ReferenceTransform, MatchesTheClosedFormsOfSampledSpectra) {

@@ -23,8 +23,25 @@ using std::numbers::pi;
 // fall by this factor or more.
 constexpr double series_band = 0.25;
 constexpr int series_terms = 40;
-// Above this argument |J0 + i J1| takes its asymptotic form, within 1e-15.
-constexpr double bessel_asymptotic = 1e5;
+// From this argument on |J0 + i J1| comes from Hankel's expansions, whose
+// terms fall below 3e-16 of the first within the terms summed; below it
+// from the library's Bessel functions.
+constexpr double bessel_asymptotic = 25.0;
+constexpr int hankel_terms = 24;
+
+// Hankel's P and Q of order nu at x: P = sum (-1)^k a_2k / x^2k,
+// Q = sum (-1)^k a_(2k+1) / x^(2k+1), a_k = prod_(j<=k) (4 nu^2 - (2j-1)^2) / (k! 8^k).
+void hankel(double nu, double x, double& p, double& q) {
+    const double mu = 4.0 * nu * nu;
+    double term = 1.0;  // a_k / x^k
+    p = 0.0, q = 0.0;
+    for (int k = 0; k < hankel_terms; ++k) {
+        const double signed_term = (k / 2) % 2 == 0 ? term : -term;
+        (k % 2 == 0 ? p : q) += signed_term;
+        const double odd = 2.0 * (k + 1) - 1.0;
+        term *= (mu - odd * odd) / ((k + 1) * 8.0 * x);
+    }
+}
 
 class YoffeSource final : public Source {
 public:
@@ -59,15 +76,25 @@ public:
         return {{" Rise(s) =", tr_, "rise", "s"}, {" Smoothing(s) =", ts_, "smoothing", "s"}};
     }
 
-    // sqrt(J0^2 + J1^2) at x >= 0; far out (2/(pi x))(1 - cos 2x/(2x) + (1 - sin 2x)/(8x^2)).
+    // sqrt(J0^2 + J1^2) at x >= 0.  Far out, with J0 = sqrt(2/(pi x))
+    // (P0 cos c - Q0 sin c), J1 = sqrt(2/(pi x))(P1 sin c + Q1 cos c),
+    // c = x - pi/4:
+    //   J0^2 + J1^2 = (2/(pi x)) [(P0^2 + Q0^2 + P1^2 + Q1^2)/2
+    //                 + sin 2x (P0^2 + Q1^2 - P1^2 - Q0^2)/2 - cos 2x (P1 Q1 - P0 Q0)],
+    // where the oscillating terms are of order 1/x: the phase of a huge x,
+    // which no double carries, hardly matters.
     static double bessel_modulus(double x) {
         if (x < bessel_asymptotic) {
             const double j0 = std::cyl_bessel_j(0.0, x), j1 = std::cyl_bessel_j(1.0, x);
             return std::sqrt(j0 * j0 + j1 * j1);
         }
-        const double squared =
-            2.0 / (pi * x) * (1.0 - std::cos(2.0 * x) / (2.0 * x) + (1.0 - std::sin(2.0 * x)) / (8.0 * x * x));
-        return std::sqrt(squared);
+        double p0, q0, p1, q1;
+        hankel(0.0, x, p0, q0);
+        hankel(1.0, x, p1, q1);
+        const double bracket = (p0 * p0 + q0 * q0 + p1 * p1 + q1 * q1) / 2.0 +
+                               std::sin(2.0 * x) * (p0 * p0 + q1 * q1 - p1 * p1 - q0 * q0) / 2.0 -
+                               std::cos(2.0 * x) * (p1 * q1 - p0 * q0);
+        return std::sqrt(2.0 / (pi * x) * bracket);
     }
 
 private:
