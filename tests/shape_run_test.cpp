@@ -215,6 +215,38 @@ TEST(ShapeRuns, TheLargestDtForATargetBandOfAPulseWithoutAClosedFormSampledSpect
     }
 }
 
+TEST(ShapeRuns, ASacFileNamesTheShapeAndItsParameters) {
+    // USER0, USER1 hold tauR and tauS, KUSER0, KUSER1 their names; KEVNM the
+    // shape; the samples are s(t) rounded to single precision.
+    TempDir dir;
+    const Outcome result = testing_support::run_without_pause(
+        dir.path(), {"--shape=yoffe", "--rise=0.8", "--smoothing=0.05", "--samples=300", "--export=sac"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string bytes = read_file(dir.file("Exp_STF.sac"));
+    ASSERT_EQ(bytes.size(), 632u + 4 * 300);
+    const auto word = [&](std::size_t w) {
+        float f;
+        std::memcpy(&f, bytes.data() + 4 * w, 4);
+        return f;
+    };
+    EXPECT_EQ(word(40), 0.8f);
+    EXPECT_EQ(word(41), 0.05f);
+    EXPECT_EQ(word(42), -12345.0f);  // USER2: no third parameter
+    EXPECT_EQ(bytes.substr(576, 8), "rise    ");
+    EXPECT_EQ(bytes.substr(584, 8), "smoothin");
+    EXPECT_EQ(bytes.substr(592, 8), "-12345  ");
+    EXPECT_EQ(bytes.substr(448, 16), "exp-slipv yoffe ");
+    const auto ref = testing_support::shape_reference("yoffe", {{"rise", 0.8L}, {"smoothing", 0.05L}});
+    for (int k = 0; k < 300; ++k) {
+        const Wide want = ref.s(static_cast<Wide>(static_cast<double>(k) * 0.01));
+        EXPECT_LE(std::fabs(word(158 + static_cast<std::size_t>(k)) - want), 6e-8L * want + (want < FLT_MIN ? FLT_MIN : 0)) << k;
+    }
+    // A name too long for "exp-slipv NAME" stands alone.
+    TempDir other;
+    ASSERT_EQ(testing_support::run_without_pause(other.path(), {"--shape=smoothed-brune", "--export=sac"}).status, 0);
+    EXPECT_EQ(read_file(other.file("Exp_STF.sac")).substr(448, 16), "smoothed-brune  ");
+}
+
 // The files a directory holds.
 std::vector<std::string> files_in(const std::string& path) {
     std::vector<std::string> names;

@@ -37,6 +37,8 @@ enum : int {
 };
 // Text fields by byte offset.
 constexpr std::size_t kstnm = 440, kevnm = 448, kuser0 = 576, kcmpnm = 600;
+constexpr std::size_t kevnm_width = 16;
+constexpr std::size_t user_fields = 3;  // USER0..USER2 have names in KUSER0..KUSER2
 constexpr std::size_t text_start = 440;
 
 // Enumerated values.
@@ -101,10 +103,11 @@ public:
         put_float(header, depmin, lowest);
         put_float(header, depmax, highest);
         put_float(header, depmen, static_cast<float>(sum / series.samples));
+        // The shape's parameters in USER0..USER2, their names in KUSER0..KUSER2.
         const std::vector<SourceParameter> parameters = series.source.parameters();
-        if (!parameters.empty()) {
-            put_float(header, user0, static_cast<float>(parameters.front().value));
-            put_text(header, kuser0, parameters.front().name);
+        for (std::size_t i = 0; i < parameters.size() && i < user_fields; ++i) {
+            put_float(header, user0 + static_cast<int>(i), static_cast<float>(parameters[i].value));
+            put_text(header, kuser0 + 8 * i, parameters[i].name);
         }
         const std::int32_t reference_time[] = {reference_year, 1, 0, 0, 0, 0};
         for (int w = nzyear; w <= nzmsec; ++w) put_integer(header, w, reference_time[w]);
@@ -120,7 +123,9 @@ public:
         const bool cumulative = series.quantity == Quantity::cumulative;
         put_text(header, kstnm, cumulative ? "STF" : "STFRATE");
         put_text(header, kcmpnm, cumulative ? "SLIP" : "SLIPRATE");
-        put_text(header, kevnm, "exp-slipv " + series.source.name(), 16);
+        // "exp-slipv brune", or the shape's name alone where both do not fit.
+        const std::string event = "exp-slipv " + series.source.name();
+        put_text(header, kevnm, event.size() <= kevnm_width ? event : series.source.name(), kevnm_width);
         textio::write_bytes(unit, header);
 
         // The data, in pieces.
