@@ -357,6 +357,31 @@ TEST(OtherSource, WarningsGoToStandardErrorAndTheRunGoesOn) {
     EXPECT_EQ(records(read_file(dir.file("Exp_Slip.csv"))).size(), 256u);
 }
 
+TEST(OtherShapes, WarningsSpeakOfThePulsesRiseAndItsSlip) {
+    TempDir dir;
+    // A half sine of 0.03 s peaks at 0.015 s, less than two samples of 0.01 s;
+    // one of 0.04 s peaks at exactly two.
+    const Outcome coarse = run(dir.path(), {"--shape=half-sine", "--duration=0.03", "--no-pause"});
+    EXPECT_EQ(coarse.status, 0);
+    EXPECT_EQ(coarse.err,
+              "exp-slipv: warning: the pulse rises in 0.015 s, less than two samples (dt = 0.01 s): the sampled "
+              "spectrum departs from the closed form well below the Nyquist frequency\n");
+    EXPECT_EQ(run(dir.path(), {"--shape=half-sine", "--duration=0.04", "--no-pause"}).err, "");
+    // The boxcar's plateau starts at once: its rise is the time to 95 %.
+    EXPECT_NE(run(dir.path(), {"--shape=boxcar", "--duration=0.02", "--no-pause"}).err.find("rises in 0.019 s"),
+              std::string::npos);
+    // A Hann pulse of 100 s in a record of 50 s: the slip at 49.99 s is
+    // 0.4999 - sin(2 pi 0.4999)/(2 pi) = 49.98 % of its final value.
+    const Outcome short_record = run(dir.path(), {"--shape=hann", "--duration=100", "--samples=5000", "--no-pause"});
+    EXPECT_EQ(short_record.status, 0);
+    char percent[32];
+    std::snprintf(percent, sizeof percent, "%.4g", 100.0 * (0.4999 - std::sin(2 * M_PI * 0.4999) / (2 * M_PI)));
+    EXPECT_EQ(short_record.err, std::string("exp-slipv: warning: the record lasts 50 s, too short for the pulse: at its "
+                                            "last sample the slip reaches ") + percent + " % of its final value\n");
+    // A Gaussian's area is Phi(6) < 1 by 1e-9: not a short record.
+    EXPECT_EQ(run(dir.path(), {"--shape=gaussian", "--no-pause"}).err, "");
+}
+
 TEST(Options, NoPauseEndsWithoutThePrompt) {
     TempDir dir;
     const Outcome result = run(dir.path(), {"--no-pause"}, {}, true);
