@@ -71,17 +71,11 @@ std::vector<double> reference_amplitudes(const double* samples, std::int64_t cou
     return amplitudes;
 }
 
-std::vector<std::complex<double>> sample_sums(const std::vector<double>& samples, double dt,
-                                              const std::vector<double>& omegas) {
-    std::vector<std::complex<double>> sums;
-    sums.reserve(omegas.size());
-    for (const double omega : omegas) {
-        const Wide angle = -static_cast<Wide>(omega) * static_cast<Wide>(dt);
-        const WideComplex sum = horner(samples.data(), static_cast<std::int64_t>(samples.size()),
-                                       {std::cos(angle), std::sin(angle)});
-        sums.emplace_back(static_cast<double>(sum.real() * dt), static_cast<double>(sum.imag() * dt));
-    }
-    return sums;
+std::complex<double> sample_sum(const std::vector<double>& samples, double dt, double omega) {
+    const Wide angle = -static_cast<Wide>(omega) * static_cast<Wide>(dt);
+    const WideComplex sum =
+        horner(samples.data(), static_cast<std::int64_t>(samples.size()), {std::cos(angle), std::sin(angle)});
+    return {static_cast<double>(sum.real() * dt), static_cast<double>(sum.imag() * dt)};
 }
 
 }  // namespace exp_slipv

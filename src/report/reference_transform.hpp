@@ -15,9 +15,8 @@ namespace exp_slipv {
 std::vector<double> reference_amplitudes(const double* samples, std::int64_t count, std::int64_t support,
                                          std::int64_t n, double dt);
 
-// dt sum_k x_k e^(-i omega k dt) of the samples v(k dt), k = 0 .. count-1,
-// at each omega, in extended precision.
-std::vector<std::complex<double>> sample_sums(const std::vector<double>& samples, double dt,
-                                              const std::vector<double>& omegas);
+// dt sum_k x_k e^(-i omega k dt) of the samples x_k = v(k dt), in extended
+// precision.
+std::complex<double> sample_sum(const std::vector<double>& samples, double dt, double omega);
 
 }  // namespace exp_slipv

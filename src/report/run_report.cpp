@@ -31,7 +31,7 @@ constexpr double evaluation_margin = 1e-12;
 // trial dt may take: below such a dt the search stops and says so.
 // |V| below this is a zero of the closed form, rounded.
 constexpr double closed_form_zero = 1e-12;
-constexpr std::int64_t max_trial_samples = std::int64_t{1} << 16;
+constexpr std::int64_t max_trial_samples = std::int64_t{1} << 15;
 
 void measure_pulse(RunReport& r, const Parameters& p, const Source& source, const double* svwave) {
     double weighted = 0.0, total = 0.0;
@@ -116,29 +116,28 @@ void measure_spectrum(RunReport& r, const Parameters& p, const Source& source, c
     r.coarse = coarse.edge();
 }
 
-// The largest relative departure of the endless record's transform from
-// the closed form, over 0 .. fmax, at a trial dt.
-double endless_departure(const Source& source, double dt, double fmax_hz) {
-    std::vector<double> omegas;
-    for (int g = 0; g <= target_grid; ++g) omegas.push_back(2.0 * std::numbers::pi * fmax_hz * g / target_grid);
-    std::vector<std::complex<double>> sampled;
-    if (source.sampled_spectrum(0.0, dt, 0)) {
-        for (const double om : omegas) sampled.push_back(*source.sampled_spectrum(om, dt, 0));
-    } else {
+// Whether the endless record's transform at a trial dt stays within the
+// tolerance of the closed form at every frequency of 0 .. fmax.  The
+// frequencies are taken from fmax down, where a departure is likeliest, and
+// the first beyond the tolerance ends the check.
+bool endless_within(const Source& source, double dt, double fmax_hz, double tolerance) {
+    std::vector<double> samples;
+    if (!source.sampled_spectrum(0.0, dt, 0)) {
         // A pulse of finite duration: its endless record is its samples.
-        std::vector<double> samples(static_cast<std::size_t>(pulse_samples(source, dt, max_trial_samples)));
+        samples.resize(static_cast<std::size_t>(pulse_samples(source, dt, max_trial_samples)));
         for (std::size_t k = 0; k < samples.size(); ++k) samples[k] = source.velocity(sample_time(static_cast<std::int64_t>(k), dt));
-        sampled = sample_sums(samples, dt, omegas);
     }
-    double worst = 0.0;
-    for (std::size_t g = 0; g < omegas.size(); ++g) {
-        const double closed = source.amplitude(omegas[g]);
+    for (int g = target_grid; g >= 0; --g) {
+        const double om = 2.0 * std::numbers::pi * fmax_hz * g / target_grid;
+        const double closed = source.amplitude(om);
         // At a zero of the closed form (a boxcar's notch) no relative
         // departure is defined.
         if (closed < closed_form_zero) continue;
-        worst = std::max(worst, std::fabs(std::abs(sampled[g]) / closed - 1.0));
+        const std::complex<double> sampled =
+            samples.empty() ? *source.sampled_spectrum(om, dt, 0) : sample_sum(samples, dt, om);
+        if (std::fabs(std::abs(sampled) / closed - 1.0) > tolerance) return false;
     }
-    return worst;
+    return true;
 }
 
 // Whether a trial dt can be checked: a pulse summed sample by sample must
@@ -156,17 +155,29 @@ FaithfulDt largest_faithful_dt(const Source& source, double fmax_hz, double requ
     // it, halve dt until the band holds, then bisect the last halving.
     double high = 1.0 / (2.0 * fmax_hz);
     if (!checkable(source, high)) return {std::nullopt, high};
-    if (endless_departure(source, high, fmax_hz) <= tolerance) return {high, high};
+    if (endless_within(source, high, fmax_hz, tolerance)) return {high, high};
     double low = high;
     int halvings = 0;
     do {
         high = low;
         low = high / 2.0;
-        if (++halvings > max_halvings || !checkable(source, low)) return {std::nullopt, high};
-    } while (endless_departure(source, low, fmax_hz) > tolerance);
+        if (!checkable(source, low)) {
+            // The finest dt that can still be checked, between the two.
+            double fine = low, coarse = high;
+            for (int i = 0; i < target_steps; ++i) {
+                const double middle = std::sqrt(fine * coarse);
+                (checkable(source, middle) ? coarse : fine) = middle;
+            }
+            if (coarse >= high) return {std::nullopt, high};
+            low = coarse;
+            if (!endless_within(source, low, fmax_hz, tolerance)) return {std::nullopt, low};
+            break;
+        }
+        if (++halvings > max_halvings) return {std::nullopt, high};
+    } while (!endless_within(source, low, fmax_hz, tolerance));
     for (int i = 0; i < target_steps; ++i) {
         const double middle = std::sqrt(low * high);
-        (endless_departure(source, middle, fmax_hz) <= tolerance ? low : high) = middle;
+        (endless_within(source, middle, fmax_hz, tolerance) ? low : high) = middle;
     }
     return {low, low};
 }
