@@ -50,6 +50,7 @@ public:
     // running then (it is left running).
     bool running_after(int ms);
 
+    int pid() const { return pid_; }
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
     bool exited() const;
