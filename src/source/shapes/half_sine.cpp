@@ -10,8 +10,6 @@ namespace exp_slipv {
 namespace {
 
 using std::numbers::pi;
-// pi to twice the double's precision: pi = pi_high + pi_low.
-constexpr double pi_low = 1.2246467991473532e-16;
 
 class HalfSineSource final : public Source {
 public:
@@ -35,11 +33,10 @@ public:
     // |V| = pi^2 |cos(u/2)| / |pi^2 - u^2|, u = omega T.  With d = pi - u,
     // cos(u/2) = sin(d/2) and pi^2 - u^2 = d (pi + u), so
     //   |V| = pi^2/(pi + u) |sinc(d/2)| / 2,
-    // which is pi/4 at the removable point u = pi, and d, taken with pi to
-    // twice the precision, keeps its digits near it.
+    // which is pi/4 at the removable point u = pi, smooth in d there.
     double amplitude(double omega) const override {
         const double u = std::fabs(omega) * t_;
-        const double d = (pi - u) + pi_low;
+        const double d = pi - u;
         return pi * pi / (pi + u) * std::fabs(shape_math::sinc(d / 2.0)) / 2.0;
     }
     double duration() const override { return t_; }

@@ -10,8 +10,6 @@ namespace exp_slipv {
 namespace {
 
 using std::numbers::pi;
-// 2 pi to twice the double's precision: 2 pi = two_pi_high + two_pi_low.
-constexpr double two_pi_low = 2.4492935982947064e-16;
 // Nearer the removable point u = 2 pi than this, |V| takes the form in
 // d = 2 pi - u.
 constexpr double removable_band = 1.0;
@@ -41,7 +39,7 @@ public:
     // which is 1/2 at u = 2 pi.
     double amplitude(double omega) const override {
         const double u = std::fabs(omega) * t_;
-        const double d = (2.0 * pi - u) + two_pi_low;
+        const double d = 2.0 * pi - u;
         if (std::fabs(d) < removable_band)
             return 4.0 * pi * pi * std::fabs(shape_math::sinc(d / 2.0)) / (u * (2.0 * pi + u));
         const double r = u / (2.0 * pi);
