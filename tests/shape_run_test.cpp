@@ -166,6 +166,15 @@ TEST(ShapeRuns, EveryShapeThroughTheWholeProgram) {
         EXPECT_NEAR(j["sampled"]["final_slip_exact"].get<double>(), static_cast<double>(ref.s(last)), 1e-14);
         EXPECT_NEAR(j["sampled"]["final_slip_trapezoid"].get<double>(), static_cast<double>(trapezoid), 1e-13);
         EXPECT_EQ(j["transform_error"]["reference"], "extended-precision sum of the samples");
+        // The program's transform (built on a 10-digit pi) against that sum:
+        // some 1e-9 in absolute terms, so relatively small wherever no bin
+        // falls on a zero of the spectrum (as the triangle's, half sine's,
+        // Hann's and the Gaussian's cut tail do here).
+        const std::map<std::string, double> transform_bounds = {
+            {"smoothed-brune", 5e-3}, {"liu", 1e-4}, {"yoffe", 5e-3}, {"boxcar", 1e-4}};
+        if (const auto bound = transform_bounds.find(run.shape); bound != transform_bounds.end()) {
+            EXPECT_LT(j["transform_error"]["max_relative"].get<double>(), bound->second);
+        }
 
         // The export: s or v at every sample, to the last bits.
         const std::vector<double> values = export_values(run.format, read_file(dir.file(run.file)));
@@ -189,7 +198,9 @@ Wide endless_departure(const testing_support::ShapeReference& ref, Wide duration
         const Wide om = 2 * std::numbers::pi_v<Wide> * fmax * g / grid;
         std::complex<Wide> sum = 0;
         for (long k = static_cast<long>(duration / dt) + 1; k >= 0; --k) sum = sum * std::polar(1.0L, -om * dt) + ref.v(k * dt);
-        worst = std::max(worst, std::fabs(std::abs(sum) * dt / ref.amplitude(om) - 1));
+        const Wide closed = ref.amplitude(om);
+        if (closed < 1e-9L) continue;  // a zero of the closed form
+        worst = std::max(worst, std::fabs(std::abs(sum) * dt / closed - 1));
     }
     return worst;
 }
@@ -197,10 +208,13 @@ Wide endless_departure(const testing_support::ShapeReference& ref, Wide duration
 TEST(ShapeRuns, TheLargestDtForATargetBandOfAPulseWithoutAClosedFormSampledSpectrum) {
     // A Hann pulse of 1 s up to 1.5 Hz (below its first zero at 2 Hz) and a
     // Liu pulse of 2 s up to 3 Hz: within 1 % at the dt the report gives,
-    // beyond it at 5 % more.
+    // beyond it at 5 % more.  A boxcar of 1 s up to 4.5 Hz, past its zeros at
+    // 1 .. 4 Hz, where no relative departure is defined: a dt is found, and
+    // its departure elsewhere is within 1 %.
     const std::vector<std::tuple<std::vector<std::string>, std::map<std::string, Wide>, std::string, Wide, Wide>> cases = {
         {{"--shape=hann", "--duration=1", "--fmax=1.5"}, {{"duration", 1}}, "hann", 1, 1.5L},
         {{"--shape=liu", "--tau=2", "--fmax=3"}, {{"tau", 2}}, "liu", 2, 3},
+        {{"--shape=boxcar", "--duration=1", "--fmax=4"}, {{"duration", 1}}, "boxcar", 1, 4},
     };
     for (const auto& [args, parameters, shape, duration, fmax] : cases) {
         TempDir dir;
@@ -211,7 +225,10 @@ TEST(ShapeRuns, TheLargestDtForATargetBandOfAPulseWithoutAClosedFormSampledSpect
         const Wide dt = j["target"]["largest_dt_s"].get<double>();
         const auto ref = testing_support::shape_reference(shape, parameters);
         EXPECT_LE(endless_departure(ref, duration, dt, fmax), 0.01L + 1e-6L) << shape << " dt = " << static_cast<double>(dt);
-        EXPECT_GT(endless_departure(ref, duration, 1.05L * dt, fmax), 0.01L) << shape << " dt = " << static_cast<double>(dt);
+        // The boxcar's departure depends on where its jumps fall, not only on dt.
+        if (shape != "boxcar") {
+            EXPECT_GT(endless_departure(ref, duration, 1.05L * dt, fmax), 0.01L) << shape << " dt = " << static_cast<double>(dt);
+        }
     }
 }
 
