@@ -29,7 +29,7 @@ constexpr double slip_threshold = 0.95;
 constexpr double evaluation_margin = 1e-12;
 // The most samples of a pulse without a closed-form sampled transform that a
 // trial dt may take: below such a dt the search stops and says so.
-// |V| below this is a zero of the closed form, rounded.
+// |V| below which the band is not judged (|V(0)| = 1).
 constexpr double closed_form_zero = 1e-12;
 constexpr std::int64_t max_trial_samples = std::int64_t{1} << 15;
 
@@ -130,8 +130,8 @@ bool endless_within(const Source& source, double dt, double fmax_hz, double tole
     for (int g = target_grid; g >= 0; --g) {
         const double om = 2.0 * std::numbers::pi * fmax_hz * g / target_grid;
         const double closed = source.amplitude(om);
-        // At a zero of the closed form (a boxcar's notch) no relative
-        // departure is defined.
+        // Below 1e-12 the closed form is a zero, where no relative departure
+        // is defined, or a tail too faint to judge (a Gaussian's underflows).
         if (closed < closed_form_zero) continue;
         const std::complex<double> sampled =
             samples.empty() ? *source.sampled_spectrum(om, dt, 0) : sample_sum(samples, dt, om);
