@@ -154,7 +154,9 @@ std::string option_list(const Shape& shape) {
 // shape takes.
 MadeSource make_source(const Shape& shape, const ShapeValues& values) {
     const std::vector<ShapeOption> options = shape.options();
-    for (const auto& [name, value] : values.given()) {
+    for (const auto& entry : values.given()) {
+        const std::string& name = entry.first;
+        const std::string& value = entry.second;
         const auto taken = std::find_if(options.begin(), options.end(), [&](const ShapeOption& o) { return o.name == name; });
         if (taken == options.end())
             return Refusal{"--" + name + "=" + value + " cannot be used with --shape=" + std::string(shape.name()) +

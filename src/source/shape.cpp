@@ -67,7 +67,9 @@ Checked<double> one_time(const ShapeValues& values, const std::vector<TimeOption
                          double fallback) {
     const TimeOption* chosen = nullptr;
     const std::string* chosen_value = nullptr;
-    for (const auto& [name, value] : values.given()) {
+    for (const auto& entry : values.given()) {
+        const std::string& name = entry.first;
+        const std::string& value = entry.second;
         const auto way = std::find_if(ways.begin(), ways.end(), [&](const TimeOption& w) { return w.name == name; });
         if (way == ways.end()) continue;
         if (chosen != nullptr)
