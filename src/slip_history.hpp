@@ -10,13 +10,8 @@
 
 namespace exp_slipv {
 
-// The time of sample k (from 0), as every column and formula takes it.
-inline double sample_time(std::int64_t k, double dt) { return static_cast<double>(k) * dt; }
-
 // The source's velocity at t = (i-1) dt, for i = 1 .. nt.
-inline void sample_velocity(double* svwave, const Parameters& p, const Source& source) {
-    for (std::int32_t i = 1; i <= p.nt; ++i) svwave[i - 1] = source.velocity(sample_time(i - 1, p.dt));
-}
+inline void sample_velocity(double* svwave, const Parameters& p, const Source& source) { source.sample(svwave, p.nt, p.dt); }
 
 // Calls record(t, v, slip, acceleration) for every sample in order.  The
 // first carries the source's exact initial acceleration (1/tau^2 for Brune); later

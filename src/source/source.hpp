@@ -37,12 +37,20 @@ struct SourceNote {
     std::string key;    // "cut_area"
 };
 
+// The time of sample k (from 0), as every column and formula takes it.
+inline double sample_time(std::int64_t k, double dt) { return static_cast<double>(k) * dt; }
+
 class Source {
 public:
     virtual ~Source() = default;
 
     // The slip rate v(t), of unit area, as the slip file samples it.
     virtual double velocity(double t) const = 0;
+    // The samples v(sample_time(k, dt)), k = 0 .. n-1.  A shape may sample
+    // in a loop of its own, where its velocity is called directly.
+    virtual void sample(double* v, std::int64_t n, double dt) const {
+        for (std::int64_t k = 0; k < n; ++k) v[k] = velocity(sample_time(k, dt));
+    }
     // The slip s(t), the integral of v from 0 to t, to full relative
     // precision for every t > 0 (no cancellation near 0 or near 1).
     virtual double slip(double t) const = 0;

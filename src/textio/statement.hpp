@@ -37,7 +37,8 @@ struct StatementContexts {
 // Starts a statement on a unit: acts on a pending stop request, marks the
 // services busy (error 131 if they already are), checks the unit number,
 // connects the unit by default if need be and checks that it is formatted.
-inline void begin_statement(int unit, const StatementContexts& contexts, const char* direction = "writing") {
+// Inlined into every statement, whose checks are tests in all but the first.
+[[gnu::always_inline]] inline void begin_statement(int unit, const StatementContexts& contexts, const char* direction = "writing") {
     check_stop_request();
     StatementState& state = statement_state();
     if (state.busy) fatal_error(err_recursion, "I/O recursion");

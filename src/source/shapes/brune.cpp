@@ -49,8 +49,6 @@ double brune_rise_time_factor() {
     return factor;
 }
 
-double BruneSource::velocity(double t) const { return t / (std::exp(t / tau_) * tau2_); }
-
 double BruneSource::slip(double t) const { return brune_slip_fraction(t / tau_); }
 
 double BruneSource::initial_acceleration() const { return 1.0 / tau_ / tau_; }
