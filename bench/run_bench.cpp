@@ -37,7 +37,7 @@ private:
 };
 
 const exp_slipv::Parameters defaults;
-const exp_slipv::BruneSource source(defaults.tau);
+const exp_slipv::BruneSource source(exp_slipv::default_tau);
 constexpr std::int32_t mom = exp_slipv::default_nt + 1;
 double svwave[mom];
 std::complex<double> svamp[mom];
