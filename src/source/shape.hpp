@@ -80,6 +80,16 @@ TimeOption direct_time(std::string name);
 TimeOption time_from_corner_frequency();
 TimeOption scale_from_rise_time(double factor);
 
+// The source of a shape with one time scale, given one of the ways, or the
+// fallback: Made(scale).
+template <typename Made>
+MadeSource source_of_scale(const ShapeValues& values, const std::vector<TimeOption>& ways, std::string_view quantity,
+                           double fallback) {
+    const Checked<double> scale = one_time(values, ways, quantity, fallback);
+    if (const Refusal* r = std::get_if<Refusal>(&scale)) return *r;
+    return std::make_shared<const Made>(std::get<double>(scale));
+}
+
 // The factor x of a shape whose slip at unit scale, s1, reaches 0.95 at x:
 // solved for the shape, within [0, end].
 double rise_time_factor_of(const Source& unit_scale, double end);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace exp_slipv::shape_math {
 
@@ -95,6 +96,10 @@ double amplitude_crossing(const Source& source, double level, double start) {
         (source.amplitude(middle) > level ? low : high) = middle;
     }
     return high;
+}
+
+double half_amplitude_frequency(const Source& source, double scale) {
+    return amplitude_crossing(source, 0.5, 1e-3 / scale) / (2.0 * std::numbers::pi);
 }
 
 double peak_time(const Source& source, double a, double b) {

@@ -37,6 +37,10 @@ double slip_time(const Source& source, double fraction, double end);
 // start in steps of 1 % and then bisected; |V| at start must lie above it.
 double amplitude_crossing(const Source& source, double level, double start);
 
+// The frequency in Hz at which |V| first falls to 1/2, searched from 1e-3
+// of 1/scale up, scale the shape's time scale.
+double half_amplitude_frequency(const Source& source, double scale);
+
 // Where v is largest in [a, b]: the best of a grid, refined by golden
 // sections between its neighbours.
 double peak_time(const Source& source, double a, double b);

@@ -29,7 +29,7 @@ public:
     SourceFigures figures() const override {
         // The plateau starts at once: its peak time is t = 0+.
         return {0.0, 1.0 / t_, t_ / 2.0, rise_fraction * t_,
-                shape_math::amplitude_crossing(*this, 0.5, 1e-3 / t_) / (2.0 * std::numbers::pi)};
+                shape_math::half_amplitude_frequency(*this, t_)};
     }
     std::string name() const override { return "boxcar"; }
     std::vector<SourceParameter> parameters() const override { return {{" Duration(s) =", t_, "duration", "s"}}; }
@@ -49,9 +49,7 @@ public:
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(BoxcarSource(1.0), 1.0);
-        const Checked<double> t = one_time(values, {direct_time("duration"), scale_from_rise_time(factor)}, "T", 1.0);
-        if (const Refusal* r = std::get_if<Refusal>(&t)) return *r;
-        return std::make_shared<const BoxcarSource>(std::get<double>(t));
+        return source_of_scale<BoxcarSource>(values, {direct_time("duration"), scale_from_rise_time(factor)}, "T", 1.0);
     }
 };
 

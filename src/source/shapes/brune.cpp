@@ -115,11 +115,9 @@ public:
                 {"rise-time", "SECONDS", "time to 95 % of slip: tau = SECONDS/4.7439"}};
     }
     MadeSource make(const ShapeValues& values) const override {
-        const Checked<double> tau = one_time(
+        return source_of_scale<BruneSource>(
             values, {direct_time("tau"), time_from_corner_frequency(), scale_from_rise_time(brune_rise_time_factor())},
             "tau", default_tau);
-        if (const Refusal* r = std::get_if<Refusal>(&tau)) return *r;
-        return std::make_shared<const BruneSource>(std::get<double>(tau));
     }
 };
 

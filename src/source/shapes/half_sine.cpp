@@ -42,7 +42,7 @@ public:
     double duration() const override { return t_; }
     SourceFigures figures() const override {
         return {t_ / 2.0, pi / (2.0 * t_), t_ / 2.0, t_ * std::acos(-0.9) / pi,
-                shape_math::amplitude_crossing(*this, 0.5, 1e-3 / t_) / (2.0 * pi)};
+                shape_math::half_amplitude_frequency(*this, t_)};
     }
     std::string name() const override { return "half-sine"; }
     std::vector<SourceParameter> parameters() const override { return {{" Duration(s) =", t_, "duration", "s"}}; }
@@ -62,9 +62,7 @@ public:
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(HalfSineSource(1.0), 1.0);
-        const Checked<double> t = one_time(values, {direct_time("duration"), scale_from_rise_time(factor)}, "T", 1.0);
-        if (const Refusal* r = std::get_if<Refusal>(&t)) return *r;
-        return std::make_shared<const HalfSineSource>(std::get<double>(t));
+        return source_of_scale<HalfSineSource>(values, {direct_time("duration"), scale_from_rise_time(factor)}, "T", 1.0);
     }
 };
 

@@ -48,7 +48,7 @@ public:
     double duration() const override { return t_; }
     SourceFigures figures() const override {
         return {t_ / 2.0, 2.0 / t_, t_ / 2.0, shape_math::slip_time(*this, 0.95, t_),
-                shape_math::amplitude_crossing(*this, 0.5, 1e-3 / t_) / (2.0 * pi)};
+                shape_math::half_amplitude_frequency(*this, t_)};
     }
     std::string name() const override { return "hann"; }
     std::vector<SourceParameter> parameters() const override { return {{" Duration(s) =", t_, "duration", "s"}}; }
@@ -68,9 +68,7 @@ public:
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(HannSource(1.0), 1.0);
-        const Checked<double> t = one_time(values, {direct_time("duration"), scale_from_rise_time(factor)}, "T", 1.0);
-        if (const Refusal* r = std::get_if<Refusal>(&t)) return *r;
-        return std::make_shared<const HannSource>(std::get<double>(t));
+        return source_of_scale<HannSource>(values, {direct_time("duration"), scale_from_rise_time(factor)}, "T", 1.0);
     }
 };
 

@@ -76,7 +76,7 @@ public:
                                 shape_math::integrate([this](double t) { return t * velocity(t); }, t1_, 2.0 * t1_) +
                                 shape_math::integrate([this](double t) { return t * velocity(t); }, 2.0 * t1_, tau_);
         return {t1_, 2.0 * c_, centroid, shape_math::slip_time(*this, 0.95, tau_),
-                shape_math::amplitude_crossing(*this, 0.5, 1e-3 / tau_) / (2.0 * pi)};
+                shape_math::half_amplitude_frequency(*this, tau_)};
     }
     std::string name() const override { return "liu"; }
     std::vector<SourceParameter> parameters() const override { return {{" Tau(s) =", tau_, "tau", "s"}}; }
@@ -121,9 +121,7 @@ public:
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(LiuSource(1.0), 1.0);
-        const Checked<double> tau = one_time(values, {direct_time("tau"), scale_from_rise_time(factor)}, "tau", 1.0);
-        if (const Refusal* r = std::get_if<Refusal>(&tau)) return *r;
-        return std::make_shared<const LiuSource>(std::get<double>(tau));
+        return source_of_scale<LiuSource>(values, {direct_time("tau"), scale_from_rise_time(factor)}, "tau", 1.0);
     }
 };
 

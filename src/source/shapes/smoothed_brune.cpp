@@ -106,7 +106,7 @@ public:
         const double i1 = 1.0 - 9.0 / h + 36.0 / (h * h) - 60.0 / (h * h * h) +
                           std::exp(-h) * (3.0 / h + 24.0 / (h * h) + 60.0 / (h * h * h));
         return {peak, velocity(peak), (2.0 + i1) * tau_, shape_math::slip_time(*this, 0.95, 50.0 * tau_),
-                shape_math::amplitude_crossing(*this, 0.5, 1e-3 / tau_) / (2.0 * std::numbers::pi)};
+                shape_math::half_amplitude_frequency(*this, tau_)};
     }
     std::string name() const override { return "smoothed-brune"; }
     std::vector<SourceParameter> parameters() const override { return {{" Tau(s) =", tau_, "tau", "s"}}; }
@@ -129,10 +129,8 @@ public:
     }
     MadeSource make(const ShapeValues& values) const override {
         const double factor = rise_time_factor_of(SmoothedBruneSource(1.0), 50.0);
-        const Checked<double> tau = one_time(
+        return source_of_scale<SmoothedBruneSource>(
             values, {direct_time("tau"), time_from_corner_frequency(), scale_from_rise_time(factor)}, "tau", default_tau);
-        if (const Refusal* r = std::get_if<Refusal>(&tau)) return *r;
-        return std::make_shared<const SmoothedBruneSource>(std::get<double>(tau));
     }
 };
 

@@ -68,7 +68,7 @@ public:
         const double fall_time = t_ * (1.0 - std::sqrt((1.0 - rise_fraction) * (1.0 - r_)));
         const double t95 = fall_time >= r_ * t_ ? fall_time : t_ * std::sqrt(rise_fraction * r_);
         return {r_ * t_, 2.0 / t_, (1.0 + r_) * t_ / 3.0, t95,
-                shape_math::amplitude_crossing(*this, 0.5, 1e-3 / t_) / (2.0 * std::numbers::pi)};
+                shape_math::half_amplitude_frequency(*this, t_)};
     }
     std::string name() const override { return "triangle"; }
     std::vector<SourceParameter> parameters() const override {

@@ -69,7 +69,7 @@ public:
     SourceFigures figures() const override {
         const double peak = shape_math::peak_time(*this, 0.0, duration());
         return {peak, velocity(peak), tr_ / 4.0 + ts_, shape_math::slip_time(*this, 0.95, duration()),
-                shape_math::amplitude_crossing(*this, 0.5, 1e-3 / duration()) / (2.0 * pi)};
+                shape_math::half_amplitude_frequency(*this, duration())};
     }
     std::string name() const override { return "yoffe"; }
     std::vector<SourceParameter> parameters() const override {
