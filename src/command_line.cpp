@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "export/export_format.hpp"
+#include "option_parsing.hpp"
 #include "option_values.hpp"
 #include "source/shape.hpp"
 
@@ -50,28 +51,8 @@ const option fixed_options[] = {
     {"version", no_argument, nullptr, opt_version},
 };
 
-// Every option some shape takes, each once, in the order of the shapes.
-const std::vector<std::string>& shape_option_names() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> list;
-        for (const Shape* shape : shapes())
-            for (const ShapeOption& o : shape->options())
-                if (std::find(list.begin(), list.end(), o.name) == list.end()) list.push_back(o.name);
-        return list;
-    }();
-    return names;
-}
-
-// The table getopt_long reads: the fixed options, then the shapes'.
 const option* long_options() {
-    static const std::vector<option> table = [] {
-        std::vector<option> list(std::begin(fixed_options), std::end(fixed_options));
-        const std::vector<std::string>& names = shape_option_names();
-        for (std::size_t i = 0; i < names.size(); ++i)
-            list.push_back({names[i].c_str(), required_argument, nullptr, first_shape_option + static_cast<int>(i)});
-        list.push_back({nullptr, 0, nullptr, 0});
-        return list;
-    }();
+    static const std::vector<option> table = with_shape_options(fixed_options, first_shape_option);
     return table.data();
 }
 
@@ -79,30 +60,9 @@ const option* long_options() {
 // option ('?'); its own messages are off, since they name argv[0].
 constexpr const char* short_options = ":h";
 
-const option* find_long(int id) {
-    for (const option* o = long_options(); o->name != nullptr; ++o)
-        if (o->val == id) return o;
-    return nullptr;
-}
+const option* find_long(int id) { return find_option(long_options(), id); }
 
-std::string refused(const char* name, std::string_view value, const std::string& reason) {
-    return "invalid value '" + std::string(value) + "' for --" + name + ": " + reason;
-}
-
-std::string unusable_option(int code, char** argv) {
-    // optind has moved past the word that held the option.
-    const std::string_view word = argv[optind - 1];
-    if (optopt != 0) {
-        const option* o = find_long(optopt);
-        if (code == ':') {
-            if (o != nullptr) return "option '--" + std::string(o->name) + "' requires a value";
-            return "option '-" + std::string(1, static_cast<char>(optopt)) + "' requires a value";
-        }
-        if (o != nullptr) return "option '--" + std::string(o->name) + "' takes no value";
-        return "unrecognized option '-" + std::string(1, static_cast<char>(optopt)) + "'";
-    }
-    return "unrecognized option '" + std::string(word.substr(0, word.find('='))) + "'";
-}
+std::string unusable_option(int code, char** argv) { return exp_slipv::unusable_option(code, argv, long_options()); }
 
 // The names of the known formats, "sw4, specfem3d, ...".
 std::string format_names() {
@@ -127,49 +87,6 @@ std::string add_exports(std::string_view list, std::vector<std::string>& exports
         if (comma == std::string_view::npos) return {};
         list.remove_prefix(comma + 1);
     }
-}
-
-// The names of the shapes, "brune, smoothed-brune, ...".
-std::string shape_names() {
-    std::string names;
-    for (const Shape* shape : shapes()) {
-        if (!names.empty()) names += ", ";
-        names += shape->name();
-    }
-    return names;
-}
-
-// "--tau, --corner-frequency or --rise-time".
-std::string option_list(const Shape& shape) {
-    const std::vector<ShapeOption> options = shape.options();
-    std::string list;
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        if (i > 0) list += i + 1 == options.size() ? " or " : ", ";
-        list += "--" + options[i].name;
-    }
-    return list;
-}
-
-// The source of the shape for the given values; every value must be one the
-// shape takes.
-MadeSource make_source(const Shape& shape, const ShapeValues& values) {
-    const std::vector<ShapeOption> options = shape.options();
-    for (const auto& entry : values.given()) {
-        const std::string& name = entry.first;
-        const std::string& value = entry.second;
-        const auto taken = std::find_if(options.begin(), options.end(), [&](const ShapeOption& o) { return o.name == name; });
-        if (taken == options.end())
-            return Refusal{"--" + name + "=" + value + " cannot be used with --shape=" + std::string(shape.name()) +
-                           ", which takes " + option_list(shape)};
-    }
-    return shape.make(values);
-}
-
-std::string directory_problem(const std::string& dir) {
-    struct stat status {};
-    if (::stat(dir.c_str(), &status) != 0) return std::strerror(errno);
-    if (!S_ISDIR(status.st_mode)) return "not a directory";
-    return {};
 }
 
 }  // namespace
@@ -277,31 +194,6 @@ std::string usage_error_text(const std::string& error) {
 
 std::string version_text() { return std::string(program_name) + " " EXP_SLIPV_VERSION "\n"; }
 
-namespace {
-
-// "      --NAME=VALUE" and the text from the help's second column.
-std::string help_entry(const std::string& left, const std::string& text) {
-    constexpr std::size_t text_column = 32;
-    std::string line = left;
-    if (line.size() + 1 > text_column) {
-        line += "\n";
-        line.append(text_column, ' ');
-    } else {
-        line.resize(text_column, ' ');
-    }
-    return line + text + "\n";
-}
-
-std::string shape_help() {
-    std::string text;
-    for (const Shape* shape : shapes()) {
-        text += help_entry("  " + std::string(shape->name()), std::string(shape->formula()));
-        for (const ShapeOption& o : shape->options()) text += help_entry("      --" + o.name + "=" + o.value_name, o.help);
-    }
-    return text;
-}
-
-}  // namespace
 
 std::string help_text() {
     std::string formats;

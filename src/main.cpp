@@ -5,9 +5,12 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "command_line.hpp"
 #include "exp_slipv.hpp"
+#include "program_messages.hpp"
+#include "rupture/rupture_run.hpp"
 #include "run_warnings.hpp"
 #include "textio/errors.hpp"
 #include "textio/run_frame.hpp"
@@ -15,35 +18,20 @@
 
 namespace {
 
-// Writes all of the text; false with errno set when a write fails.
-bool write_all(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t count = ::write(fd, text.data() + done, text.size() - done);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        done += static_cast<std::size_t>(count);
-    }
-    return true;
-}
+using exp_slipv::print_information;
+using exp_slipv::write_all;
 
-// The help or the version on standard output; a failed write is reported.
-int print_information(const std::string& text) {
-    if (write_all(STDOUT_FILENO, text)) return EXIT_SUCCESS;
-    const std::string report = std::string(exp_slipv::program_name) + ": write error: " + std::strerror(errno) + "\n";
-    (void)write_all(STDERR_FILENO, report);
-    return textio::status_fatal_report;
-}
+// The first word chooses the mode; without one, the single pulse.
+constexpr std::string_view rupture_mode = "rupture";
 
 int run_program(int argc, char** argv) {
+    if (argc > 1 && argv[1] == rupture_mode) return exp_slipv::rupture_main(argc - 1, argv + 1);
     using exp_slipv::CommandLine;
     const CommandLine line = exp_slipv::parse_command_line(argc, argv);
     switch (line.action) {
         case CommandLine::Action::help: return print_information(exp_slipv::help_text());
         case CommandLine::Action::version: return print_information(exp_slipv::version_text());
-        case CommandLine::Action::usage_error:
-            (void)write_all(STDERR_FILENO, exp_slipv::usage_error_text(line.error));
-            return exp_slipv::status_usage;
+        case CommandLine::Action::usage_error: return exp_slipv::report_usage_error(line.error);
         case CommandLine::Action::run: break;
     }
     // Warnings cannot be reported when standard error fails; the run goes on.

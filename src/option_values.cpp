@@ -48,6 +48,15 @@ const std::string range_text = "1e-9 to 1e9 s";
 
 }  // namespace
 
+Checked<double> decimal(std::string_view text) {
+    if (text.empty()) return Refusal{"the value is empty"};
+    if (!is_decimal_number(text)) return Refusal{"not a decimal number"};
+    const std::string copy(text);
+    const double value = std::strtod(copy.c_str(), nullptr);
+    if (!std::isfinite(value)) return Refusal{"too large for a double"};
+    return value;
+}
+
 Checked<double> positive_decimal(std::string_view text) {
     if (text.empty()) return Refusal{"the value is empty"};
     if (!is_decimal_number(text)) return Refusal{"not a decimal number (such as 0.01, 1e-3 or .5)"};

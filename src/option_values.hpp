@@ -28,6 +28,9 @@ inline constexpr std::int32_t max_samples = 16777216;  // 2^24
 // infinity or NaN, nothing after the number.
 Checked<double> positive_decimal(std::string_view text);
 
+// Any finite decimal number, of either sign: what a model file's fields hold.
+Checked<double> decimal(std::string_view text);
+
 // A time in seconds between min_seconds and max_seconds.
 Checked<double> seconds(std::string_view text);
 

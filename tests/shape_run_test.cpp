@@ -288,7 +288,7 @@ TEST(ShapeRuns, CommandLinesTheShapesRefuse) {
     };
     const std::vector<Refused> cases = {
         {{"--shape=cosine"}, "invalid value 'cosine' for --shape: unknown shape; the shapes are brune, smoothed-brune, "
-                             "boxcar, triangle, half-sine, hann, liu, gaussian, yoffe"},
+                             "boxcar, triangle, half-sine, hann, liu, gaussian, yoffe, asymmetric-cosine"},
         {{"--duration=2"}, "--duration=2 cannot be used with --shape=brune, which takes --tau, --corner-frequency or --rise-time"},
         {{"--shape=boxcar", "--tau=1"}, "--tau=1 cannot be used with --shape=boxcar, which takes --duration or --rise-time"},
         {{"--tau=1", "--shape=liu", "--rise-time=2"}, "--rise-time=2 cannot be combined with --tau: give tau one way only"},

@@ -3,6 +3,7 @@
 // Source; adding one touches no file that uses it.
 #pragma once
 
+#include <cmath>
 #include <complex>
 #include <cstdint>
 #include <limits>
@@ -58,10 +59,18 @@ public:
     virtual double initial_acceleration() const = 0;
     // |V(omega)| of the closed form, V the Fourier transform of v.
     virtual double amplitude(double omega) const = 0;
+    // V(omega) itself, the integral of v(t) e^(-i omega t): what a sum of
+    // pulses that start at different times needs, phases and all.  Without
+    // cancellation wherever amplitude() has none; |spectrum| = amplitude.
+    virtual std::complex<double> spectrum(double omega) const = 0;
 
     // The time after which v is zero: the end of a pulse of finite
     // duration, infinity for one that never ends.
     virtual double duration() const { return std::numeric_limits<double>::infinity(); }
+    // Whether v never reaches 0 for good, so that a record of it is cut
+    // where the slip is complete enough; a finite duration() may then be
+    // only where v falls below every double.
+    virtual bool endless() const { return !std::isfinite(duration()); }
 
     // The exact transform of the samples v(k dt), k = 0 .. n-1, as the
     // spectrum file scales it: dt sum_k v(k dt) e^(-i omega k dt); n = 0 for

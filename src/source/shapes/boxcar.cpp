@@ -25,6 +25,10 @@ public:
     double initial_acceleration() const override { return 0.0; }  // the derivative on (0, T)
     // |sinc(omega T / 2)|.
     double amplitude(double omega) const override { return std::fabs(shape_math::sinc(omega * t_ / 2.0)); }
+    // e^(-i omega T/2) sinc(omega T/2): symmetric about T/2.
+    std::complex<double> spectrum(double omega) const override {
+        return std::polar(1.0, -omega * t_ / 2.0) * shape_math::sinc(omega * t_ / 2.0);
+    }
     double duration() const override { return t_; }
     SourceFigures figures() const override {
         // The plateau starts at once: its peak time is t = 0+.

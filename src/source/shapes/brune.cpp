@@ -61,6 +61,11 @@ double BruneSource::amplitude(double omega) const {
     return modulus(reciprocal(multiply(z, z)));
 }
 
+std::complex<double> BruneSource::spectrum(double omega) const {
+    const std::complex<double> p{1.0, omega * tau_};
+    return 1.0 / (p * p);
+}
+
 namespace {
 
 using C = std::complex<double>;

@@ -27,6 +27,8 @@ public:
     // |1 / (1 - i omega tau)^2| = 1 / (1 + omega^2 tau^2), by the spectrum
     // file's complex arithmetic.
     double amplitude(double omega) const override;
+    // 1 / (1 + i omega tau)^2.
+    std::complex<double> spectrum(double omega) const override;
 
     // (dt/tau)^2 q (1 - n q^(n-1) + (n-1) q^n) / (1 - q)^2 with
     // q = e^(-dt/tau - i omega dt); (dt/tau)^2 q / (1 - q)^2 endless.

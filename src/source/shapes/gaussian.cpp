@@ -42,7 +42,13 @@ public:
         const double x = omega * sigma_;
         return std::exp(-x * x / 2.0);
     }
+    // The uncut pulse's: e^(-i omega t0) e^(-omega^2 sigma^2/2).
+    std::complex<double> spectrum(double omega) const override {
+        return std::polar(amplitude(omega), -omega * delay_);
+    }
     double duration() const override { return delay_ + end_in_sigma * sigma_; }
+    // Its duration is only where v falls below every double.
+    bool endless() const override { return true; }
     SourceFigures figures() const override {
         return {delay_, 1.0 / (sigma_ * std::sqrt(2.0 * pi)), delay_,
                 shape_math::slip_time(*this, 0.95, duration()),

@@ -34,10 +34,10 @@ public:
     // cos(u/2) = sin(d/2) and pi^2 - u^2 = d (pi + u), so
     //   |V| = pi^2/(pi + u) |sinc(d/2)| / 2,
     // which is pi/4 at the removable point u = pi, smooth in d there.
-    double amplitude(double omega) const override {
-        const double u = std::fabs(omega) * t_;
-        const double d = pi - u;
-        return pi * pi / (pi + u) * std::fabs(shape_math::sinc(d / 2.0)) / 2.0;
+    double amplitude(double omega) const override { return std::fabs(symmetric_part(omega)); }
+    // Symmetric about T/2: e^(-i omega T/2) times the signed form above.
+    std::complex<double> spectrum(double omega) const override {
+        return std::polar(1.0, -omega * t_ / 2.0) * symmetric_part(omega);
     }
     double duration() const override { return t_; }
     SourceFigures figures() const override {
@@ -48,6 +48,12 @@ public:
     std::vector<SourceParameter> parameters() const override { return {{" Duration(s) =", t_, "duration", "s"}}; }
 
 private:
+    // pi^2/(pi + u) sinc(d/2) / 2, u = |omega| T, d = pi - u: real, even in omega.
+    double symmetric_part(double omega) const {
+        const double u = std::fabs(omega) * t_;
+        const double d = pi - u;
+        return pi * pi / (pi + u) * shape_math::sinc(d / 2.0) / 2.0;
+    }
     double t_;
 };
 

@@ -37,13 +37,10 @@ public:
     // with d = 2 pi - u: sin(u/2) = sin(d/2) and 1 - (u/2pi)^2 =
     // d (2 pi + u)/(4 pi^2), so |V| = 4 pi^2 |sinc(d/2)| / (u (2 pi + u)),
     // which is 1/2 at u = 2 pi.
-    double amplitude(double omega) const override {
-        const double u = std::fabs(omega) * t_;
-        const double d = 2.0 * pi - u;
-        if (std::fabs(d) < removable_band)
-            return 4.0 * pi * pi * std::fabs(shape_math::sinc(d / 2.0)) / (u * (2.0 * pi + u));
-        const double r = u / (2.0 * pi);
-        return std::fabs(shape_math::sinc(u / 2.0) / ((1.0 - r) * (1.0 + r)));
+    double amplitude(double omega) const override { return std::fabs(symmetric_part(omega)); }
+    // Symmetric about T/2: e^(-i omega T/2) times the signed form above.
+    std::complex<double> spectrum(double omega) const override {
+        return std::polar(1.0, -omega * t_ / 2.0) * symmetric_part(omega);
     }
     double duration() const override { return t_; }
     SourceFigures figures() const override {
@@ -54,6 +51,15 @@ public:
     std::vector<SourceParameter> parameters() const override { return {{" Duration(s) =", t_, "duration", "s"}}; }
 
 private:
+    // sinc(u/2) / (1 - (u/2 pi)^2), or its form in d near u = 2 pi: real,
+    // even in omega.
+    double symmetric_part(double omega) const {
+        const double u = std::fabs(omega) * t_;
+        const double d = 2.0 * pi - u;
+        if (std::fabs(d) < removable_band) return 4.0 * pi * pi * shape_math::sinc(d / 2.0) / (u * (2.0 * pi + u));
+        const double r = u / (2.0 * pi);
+        return shape_math::sinc(u / 2.0) / ((1.0 - r) * (1.0 + r));
+    }
     double t_;
 };
 

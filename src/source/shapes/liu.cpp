@@ -62,13 +62,14 @@ public:
 
     // Each piece as sums of c e^(p t); the integral of c e^((p - i omega) t)
     // over [a, b] is c e^(lambda a) (b - a) phi(lambda (b - a)).
-    double amplitude(double omega) const override {
+    double amplitude(double omega) const override { return std::abs(spectrum(omega)); }
+    Complex spectrum(double omega) const override {
         Complex sum = 0.0;
         for (const Term& term : terms()) {
             const Complex lambda = term.p - Complex{0.0, omega};
             sum += term.c * std::exp(lambda * term.a) * (term.b - term.a) * shape_math::exp_ratio(lambda * (term.b - term.a));
         }
-        return std::abs(sum);
+        return sum;
     }
     double duration() const override { return tau_; }
     SourceFigures figures() const override {

@@ -71,7 +71,7 @@ public:
     // p = 1 + i omega tau: 1/p^2 - (p-1) I(p) with the 1/p^3 terms
     // combined, so that the (omega tau)^-2 terms no longer cancel.
     double amplitude(double omega) const override { return std::abs(spectrum(omega)); }
-    Complex spectrum(double omega) const {
+    Complex spectrum(double omega) const override {
         const Complex p{1.0, omega * tau_};
         const Complex r = 1.0 / p;
         const Complex r4 = r * r * r * r;
@@ -81,6 +81,8 @@ public:
     }
 
     double duration() const override { return end_in_tau * tau_; }
+    // Brune's tail never ends; its duration is where v leaves the doubles.
+    bool endless() const override { return true; }
 
     // The endless record: the samples up to x = h summed, then Brune's tail
     // a^2 sum_{k >= m} k q^k = a^2 q^m (m/(1 - q) + q/(1 - q)^2).

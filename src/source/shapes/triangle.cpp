@@ -56,12 +56,8 @@ public:
     double initial_acceleration() const override { return 2.0 / (r_ * t_ * t_); }
     // V = 2 [r g(-i omega r T) + (1 - r) e^(-i omega T) g(i omega (1 - r) T)],
     // the two legs each an integral of u e^(lambda u).
-    double amplitude(double omega) const override {
-        const double u = omega * t_;
-        const Complex rise = r_ * g(Complex{0.0, -u * r_});
-        const Complex fall = (1.0 - r_) * std::polar(1.0, -u) * g(Complex{0.0, u * (1.0 - r_)});
-        return 2.0 * std::abs(rise + fall);
-    }
+    double amplitude(double omega) const override { return 2.0 * std::abs(legs(omega)); }
+    Complex spectrum(double omega) const override { return 2.0 * legs(omega); }
     double duration() const override { return t_; }
     SourceFigures figures() const override {
         // 95 % on the falling leg when (1 - r) 0.05 is within its share.
@@ -76,6 +72,12 @@ public:
     }
 
 private:
+    Complex legs(double omega) const {
+        const double u = omega * t_;
+        const Complex rise = r_ * g(Complex{0.0, -u * r_});
+        const Complex fall = (1.0 - r_) * std::polar(1.0, -u) * g(Complex{0.0, u * (1.0 - r_)});
+        return rise + fall;
+    }
     double t_;
     double r_;
 };

@@ -65,6 +65,18 @@ public:
         const double s = shape_math::sinc(omega * ts_ / 2.0);
         return bessel_modulus(x) * s * s;
     }
+    // e^(-i omega (tauR/2 + tauS)) (J0 + i J1)(omega tauR/2) sinc^2(omega tauS/2):
+    // the Yoffe function's transform, symmetric in modulus, times the
+    // triangle's, both about their own centres.
+    std::complex<double> spectrum(double omega) const override {
+        const double x = std::fabs(omega) * tr_ / 2.0;
+        const double s = shape_math::sinc(omega * ts_ / 2.0);
+        double j0 = 0.0, j1 = 0.0;
+        bessel_pair(x, j0, j1);
+        const std::complex<double> v = std::polar(1.0, -std::fabs(omega) * (tr_ / 2.0 + ts_)) *
+                                       std::complex<double>{j0, j1} * (s * s);
+        return omega < 0.0 ? std::conj(v) : v;
+    }
     double duration() const override { return tr_ + 2.0 * ts_; }
     SourceFigures figures() const override {
         const double peak = shape_math::peak_time(*this, 0.0, duration());
@@ -83,6 +95,24 @@ public:
     //                 + sin 2x (P0^2 + Q1^2 - P1^2 - Q0^2)/2 - cos 2x (P1 Q1 - P0 Q0)],
     // where the oscillating terms are of order 1/x: the phase of a huge x,
     // which no double carries, hardly matters.
+    // J0(x) and J1(x), x >= 0; far out from Hankel's expansions with
+    // cos(x - pi/4) = (cos x + sin x)/sqrt2 and sin(x - pi/4) = (sin x - cos x)/sqrt2,
+    // so that no rounded pi/4 is taken from a large x.
+    static void bessel_pair(double x, double& j0, double& j1) {
+        if (x < bessel_asymptotic) {
+            j0 = std::cyl_bessel_j(0.0, x);
+            j1 = std::cyl_bessel_j(1.0, x);
+            return;
+        }
+        double p0, q0, p1, q1;
+        hankel(0.0, x, p0, q0);
+        hankel(1.0, x, p1, q1);
+        const double c = std::cos(x), s = std::sin(x);
+        const double cos_c = (c + s) / std::numbers::sqrt2, sin_c = (s - c) / std::numbers::sqrt2;
+        const double scale = std::sqrt(2.0 / (pi * x));
+        j0 = scale * (p0 * cos_c - q0 * sin_c);
+        j1 = scale * (p1 * sin_c + q1 * cos_c);
+    }
     static double bessel_modulus(double x) {
         if (x < bessel_asymptotic) {
             const double j0 = std::cyl_bessel_j(0.0, x), j1 = std::cyl_bessel_j(1.0, x);

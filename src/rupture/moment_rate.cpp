@@ -1,0 +1,161 @@
+#include "rupture/moment_rate.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <numbers>
+#include <unordered_map>
+
+#include "dwvfast.hpp"
+#include "rupture/parallel.hpp"
+#include "rupture/progress.hpp"
+
+namespace exp_slipv {
+
+namespace {
+
+using Complex = std::complex<double>;
+
+// Where a subfault's pulse is not zero: its onset to its end.
+struct Window {
+    double start, end;
+};
+
+Window window_of(const Subfault& s, const PulsePlans& plans) {
+    return {s.onset_s, s.onset_s + plans.of(*s.source).end_time()};
+}
+
+std::int64_t first_index_at_or_after(double t, double dt) {
+    auto k = static_cast<std::int64_t>(std::ceil(t / dt));
+    while (k > 0 && sample_time(k - 1, dt) >= t) --k;
+    while (sample_time(k, dt) < t) ++k;
+    return k;
+}
+
+std::int64_t last_index_at_or_before(double t, double dt) {
+    auto k = static_cast<std::int64_t>(std::floor(t / dt));
+    while (sample_time(k + 1, dt) <= t) ++k;
+    while (k > 0 && sample_time(k, dt) > t) --k;
+    return k;
+}
+
+}  // namespace
+
+MomentRate moment_rate(const RuptureModel& model, const PulsePlans& plans, int threads) {
+    MomentRate result;
+    const double dt = plans.dt();
+    result.dt = dt;
+    double end = 0.0;
+    for (const Subfault& s : model.subfaults)
+        if (s.slip_m > 0.0) end = std::max(end, window_of(s, plans).end);
+    // One sample past the end: the record ends at rest.
+    const std::size_t count = static_cast<std::size_t>(last_index_at_or_before(end, dt)) + 2;
+    result.rate.assign(count, 0.0);
+    run_tasks(threads, [&](int part) {
+        const IndexRange range = part_of(count, part, threads);
+        const auto begin = static_cast<std::int64_t>(range.begin), stop = static_cast<std::int64_t>(range.end);
+        for (const Subfault& s : model.subfaults) {
+            if (!(s.slip_m > 0.0)) continue;
+            const Window w = window_of(s, plans);
+            const std::int64_t first = std::max(begin, first_index_at_or_after(w.start, dt));
+            const std::int64_t last = std::min(stop - 1, last_index_at_or_before(w.end, dt));
+            const double m0 = s.moment_nm();
+            for (std::int64_t k = first; k <= last; ++k)
+                result.rate[static_cast<std::size_t>(k)] += m0 * s.source->velocity(sample_time(k, dt) - s.onset_s);
+        }
+    });
+    result.moment.assign(count, 0.0);
+    for (std::size_t k = 1; k < count; ++k)
+        result.moment[k] = result.moment[k - 1] + dt * (result.rate[k - 1] + result.rate[k]) / 2.0;
+    return result;
+}
+
+MomentSpectrum moment_spectrum(const RuptureModel& model, const MomentRate& rate, int threads) {
+    MomentSpectrum result;
+    std::size_t nfast = 2;
+    while (nfast < rate.rate.size()) nfast *= 2;
+    result.df = 1.0 / (static_cast<double>(nfast) * rate.dt);
+    const std::size_t bins = nfast / 2 + 1;
+
+    // The program's own transform of the padded samples, scaled by dt as
+    // the spectrum file scales it.
+    {
+        std::unique_ptr<Complex[]> a(new Complex[nfast]());
+        std::copy(rate.rate.begin(), rate.rate.end(), a.get());
+        dwvfast(static_cast<int>(nfast), a.get(), static_cast<int>(nfast) + 1, -1);
+        result.sampled.resize(bins);
+        for (std::size_t j = 0; j < bins; ++j) result.sampled[j] = std::abs(a[j]) * rate.dt;
+    }
+
+    // Subfaults of one pulse share V(omega): sum M0 e^(-i omega t) within
+    // each, in the model's order, then over the pulses in order of first use.
+    struct Group {
+        const Source* source;
+        std::vector<std::pair<double, double>> terms;  // M0, onset
+    };
+    std::vector<Group> groups;
+    std::unordered_map<const Source*, std::size_t> index;
+    for (const Subfault& s : model.subfaults) {
+        if (!(s.slip_m > 0.0)) continue;
+        const auto [at, added] = index.emplace(s.source.get(), groups.size());
+        if (added) groups.push_back({s.source.get(), {}});
+        groups[at->second].terms.emplace_back(s.moment_nm(), s.onset_s);
+    }
+    result.closed.assign(bins, 0.0);
+    Progress progress("the moment-rate spectrum's closed form");
+    run_tasks(threads, [&](int part) {
+        for (std::size_t j = static_cast<std::size_t>(part); j < bins; j += static_cast<std::size_t>(threads)) {
+            const double omega = 2.0 * std::numbers::pi * (static_cast<double>(j) * result.df);
+            Complex total = 0.0;
+            for (const Group& g : groups) {
+                Complex phases = 0.0;
+                for (const auto& [m0, onset] : g.terms) phases += m0 * std::polar(1.0, -omega * onset);
+                total += g.source->spectrum(omega) * phases;
+            }
+            result.closed[j] = std::abs(total);
+            if (part == 0) progress.update(static_cast<double>(j), static_cast<double>(bins));
+        }
+    });
+    return result;
+}
+
+MomentFigures moment_figures(const RuptureModel& model, const PulsePlans& plans, const MomentRate& rate) {
+    MomentFigures f;
+    bool any = false;
+    for (const Subfault& s : model.subfaults) {
+        f.total_nm += s.moment_nm();
+        if (!(s.slip_m > 0.0)) continue;
+        const Window w = window_of(s, plans);
+        f.first_onset_s = any ? std::min(f.first_onset_s, w.start) : w.start;
+        f.end_s = any ? std::max(f.end_s, w.end) : w.end;
+        any = true;
+    }
+    f.mw = f.total_nm > 0.0 ? 2.0 / 3.0 * (std::log10(f.total_nm) - 9.1) : -std::numeric_limits<double>::infinity();
+    double weighted = 0.0, sum = 0.0;
+    for (std::size_t k = 0; k < rate.rate.size(); ++k) {
+        const double t = sample_time(static_cast<std::int64_t>(k), rate.dt);
+        weighted += t * rate.rate[k];
+        sum += rate.rate[k];
+        if (rate.rate[k] > f.peak_rate) {
+            f.peak_rate = rate.rate[k];
+            f.peak_time_s = t;
+        }
+    }
+    f.centroid_time_s = sum > 0.0 ? weighted / sum : 0.0;
+    return f;
+}
+
+double agreement_band(const MomentSpectrum& spectrum, double tolerance, double floor) {
+    const double peak = *std::max_element(spectrum.closed.begin(), spectrum.closed.end());
+    double band = 0.0;
+    for (std::size_t j = 0; j < spectrum.closed.size(); ++j) {
+        const double c = spectrum.closed[j];
+        if (c < floor * peak) continue;
+        if (std::fabs(spectrum.sampled[j] - c) > tolerance * c) break;
+        band = static_cast<double>(j) * spectrum.df;
+    }
+    return band;
+}
+
+}  // namespace exp_slipv
