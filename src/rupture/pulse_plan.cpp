@@ -1,5 +1,6 @@
 #include "rupture/pulse_plan.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -13,6 +14,12 @@ namespace exp_slipv {
 namespace {
 
 constexpr double cm_per_m = 100.0;
+
+// v(k dt), never below 0: a closed form made of differences may round a
+// zero of v to a tiny negative number, which no slip rate is.
+double rate_sample(const Source& source, std::int64_t k, double dt) {
+    return std::max(0.0, source.velocity(sample_time(k, dt)));
+}
 
 // The first k with 1 - s(k dt) < endless_cut; -1 past the limit.
 std::int64_t endless_last(const Source& source, double dt) {
@@ -67,7 +74,7 @@ Planned plan_pulse(const Source& source, double dt, bool keep_samples) {
     double sum = 0.0;
     if (keep_samples) plan.unit_samples.resize(static_cast<std::size_t>(plan.last) + 1);
     for (std::int64_t k = 0; k < plan.last; ++k) {
-        const double v = source.velocity(sample_time(k, dt));
+        const double v = rate_sample(source, k, dt);
         sum += v;
         if (keep_samples) plan.unit_samples[static_cast<std::size_t>(k)] = v;
     }
@@ -133,7 +140,7 @@ void PulsePlans::samples(const Subfault& subfault, std::vector<double>& out) con
         return;
     }
     for (std::int64_t k = 0; k < plan.last; ++k)
-        out[static_cast<std::size_t>(k)] = slip_cm * (subfault.source->velocity(sample_time(k, dt_)) * plan.scale);
+        out[static_cast<std::size_t>(k)] = slip_cm * (rate_sample(*subfault.source, k, dt_) * plan.scale);
     out.back() = 0.0;
 }
 

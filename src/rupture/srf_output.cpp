@@ -21,6 +21,14 @@ struct Range {
     std::size_t begin, end;
 };
 
+// What one thread formats into, on cache lines of its own: two threads
+// that append to neighbouring strings would pass each line back and forth
+// at every number.
+struct alignas(64) Workspace {
+    std::string text;
+    std::vector<double> samples;
+};
+
 // The POINTS blocks: one per segment, or one for all points.
 std::vector<Range> blocks_of(const RuptureModel& model, bool per_segment) {
     const std::size_t n = model.subfaults.size();
@@ -65,17 +73,16 @@ void write_srf(int unit, const std::string& path, const SrfContent& content, con
     }
 
     Progress progress("writing " + path);
-    std::vector<std::string> texts(static_cast<std::size_t>(threads));
-    std::vector<std::vector<double>> scratch(static_cast<std::size_t>(threads));
+    std::vector<Workspace> work(static_cast<std::size_t>(threads));
     std::size_t next_block = 0;
     double done = 0.0;
     for (std::size_t first = 0; first < pieces.size(); first += static_cast<std::size_t>(threads)) {
         const std::size_t count = std::min(pieces.size() - first, static_cast<std::size_t>(threads));
         run_tasks(static_cast<int>(count), [&](int t) {
-            std::string& text = texts[static_cast<std::size_t>(t)];
-            text.clear();
+            Workspace& w = work[static_cast<std::size_t>(t)];
+            w.text.clear();
             const Range& piece = pieces[first + static_cast<std::size_t>(t)];
-            append_points(text, content, layout, piece.begin, piece.end, scratch[static_cast<std::size_t>(t)]);
+            append_points(w.text, content, layout, piece.begin, piece.end, w.samples);
         });
         for (std::size_t t = 0; t < count; ++t) {
             const std::size_t piece = first + t;
@@ -85,8 +92,8 @@ void write_srf(int unit, const std::string& path, const SrfContent& content, con
                 textio::write_bytes(unit, points_line(block_end - pieces[piece].begin));
                 ++next_block;
             }
-            textio::write_bytes(unit, texts[t]);
-            done += static_cast<double>(texts[t].size());
+            textio::write_bytes(unit, work[t].text);
+            done += static_cast<double>(work[t].text.size());
         }
         progress.update(done, total);
     }

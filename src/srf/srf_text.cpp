@@ -2,6 +2,9 @@
 
 #include "srf/number_text.hpp"
 
+#include <algorithm>
+#include <charconv>
+
 namespace exp_slipv {
 
 namespace {
@@ -24,6 +27,22 @@ constexpr double cm2_per_m2 = 1e4;
 constexpr double g_cm3_per_kg_m3 = 1e-3;
 
 void blank(std::string& out) { out += ' '; }
+
+// Six samples a line, one blank between them, none at the end.  The
+// samples are never negative, so no "-0" can arise.
+void append_samples(std::string& out, const std::vector<double>& samples) {
+    constexpr std::size_t longest = 16;  // "1.234567e+100" and its blank
+    char line[samples_per_line * longest];
+    for (std::size_t k = 0; k < samples.size(); k += samples_per_line) {
+        char* at = line;
+        const std::size_t stop = std::min(samples.size(), k + samples_per_line);
+        for (std::size_t j = k; j < stop; ++j) {
+            at = std::to_chars(at, line + sizeof line, samples[j], std::chars_format::scientific, value_digits - 1).ptr;
+            *at++ = j + 1 == stop ? '\n' : ' ';
+        }
+        out.append(line, at);
+    }
+}
 
 }  // namespace
 
@@ -81,10 +100,7 @@ void append_points(std::string& out, const SrfContent& content, const SrfLayout&
         significant(out, s.slip_m * cm_per_m, slip_digits), blank(out);
         integer(out, static_cast<std::int64_t>(scratch.size()));
         out += " 0.0 0 0.0 0\n";
-        for (std::size_t k = 0; k < scratch.size(); ++k) {
-            significant(out, scratch[k], value_digits);
-            out += (k + 1) % samples_per_line == 0 || k + 1 == scratch.size() ? '\n' : ' ';
-        }
+        append_samples(out, scratch);
     }
 }
 
