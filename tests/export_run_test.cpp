@@ -44,22 +44,9 @@ Outcome run(const std::string& dir, const std::vector<std::string>& args, ChildO
     return testing_support::run_without_pause(dir, args, std::move(options), timeout_ms);
 }
 
-std::vector<std::string> entries(const std::string& dir) {
-    std::vector<std::string> names;
-    DIR* d = ::opendir(dir.c_str());
-    while (const dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(d);
-    return names;
-}
+using testing_support::has_temporary_file;
 
-bool has_temporary_file(const std::string& dir) {
-    for (const std::string& name : entries(dir))
-        if (name.find(".part") != std::string::npos) return true;
-    return false;
-}
+std::vector<std::string> entries(const std::string& dir) { return testing_support::directory_entries(dir); }
 
 // The closed forms, in long double, by other routes than the program's.
 long double exact_slip(long double x) { return testing_support::reference_brune_slip(x); }

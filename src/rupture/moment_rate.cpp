@@ -52,6 +52,15 @@ MomentRate moment_rate(const RuptureModel& model, const PulsePlans& plans, int t
     // One sample past the end: the record ends at rest.
     const std::size_t count = static_cast<std::size_t>(last_index_at_or_before(end, dt)) + 2;
     result.rate.assign(count, 0.0);
+    result.moment.assign(count, 0.0);
+    // The moments of pulses whose records have ended: added from the first
+    // sample after each end on, in the model's order.
+    std::vector<double> completed(count + 1, 0.0);
+    for (const Subfault& s : model.subfaults) {
+        if (!(s.slip_m > 0.0)) continue;
+        const auto after = static_cast<std::size_t>(last_index_at_or_before(window_of(s, plans).end, dt) + 1);
+        completed[std::min(after, count)] += s.moment_nm();
+    }
     run_tasks(threads, [&](int part) {
         const IndexRange range = part_of(count, part, threads);
         const auto begin = static_cast<std::int64_t>(range.begin), stop = static_cast<std::int64_t>(range.end);
@@ -61,13 +70,18 @@ MomentRate moment_rate(const RuptureModel& model, const PulsePlans& plans, int t
             const std::int64_t first = std::max(begin, first_index_at_or_after(w.start, dt));
             const std::int64_t last = std::min(stop - 1, last_index_at_or_before(w.end, dt));
             const double m0 = s.moment_nm();
-            for (std::int64_t k = first; k <= last; ++k)
-                result.rate[static_cast<std::size_t>(k)] += m0 * s.source->velocity(sample_time(k, dt) - s.onset_s);
+            for (std::int64_t k = first; k <= last; ++k) {
+                const double t = sample_time(k, dt) - s.onset_s;
+                result.rate[static_cast<std::size_t>(k)] += m0 * s.source->velocity(t);
+                result.moment[static_cast<std::size_t>(k)] += m0 * s.source->slip(t);
+            }
         }
     });
-    result.moment.assign(count, 0.0);
-    for (std::size_t k = 1; k < count; ++k)
-        result.moment[k] = result.moment[k - 1] + dt * (result.rate[k - 1] + result.rate[k]) / 2.0;
+    double ended = 0.0;
+    for (std::size_t k = 0; k < count; ++k) {
+        ended += completed[k];
+        result.moment[k] += ended;
+    }
     return result;
 }
 

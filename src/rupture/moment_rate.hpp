@@ -15,7 +15,9 @@ namespace exp_slipv {
 struct MomentRate {
     double dt = 0.0;
     std::vector<double> rate;    // N m/s at k dt
-    std::vector<double> moment;  // N m: the running integral of rate (trapezoid rule)
+    // N m released by k dt: sum mu A D s(t - t_i) from the slips' closed
+    // forms, a pulse counted whole once its record ends.
+    std::vector<double> moment;
 };
 
 // Each sample sums its terms in the model's order, whichever thread works

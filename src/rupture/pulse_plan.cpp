@@ -49,11 +49,6 @@ std::int64_t finite_last(const Source& source, double dt) {
     return k;
 }
 
-std::string describe(const Source& source) {
-    std::string text = source.name();
-    for (const SourceParameter& p : source.parameters()) text += " " + p.name + " " + short_number(p.value) + " " + p.unit;
-    return text;
-}
 
 // The plan of one pulse, or the reason it has none.
 struct Planned {
@@ -67,7 +62,7 @@ Planned plan_pulse(const Source& source, double dt, bool keep_samples) {
     plan.dt = dt;
     plan.last = source.endless() ? endless_last(source, dt) : finite_last(source, dt);
     if (plan.last < 0 || plan.last >= max_pulse_samples) {
-        result.problem = "the pulse (" + describe(source) + ") needs more than " + std::to_string(max_pulse_samples) +
+        result.problem = "the pulse (" + describe_pulse(source) + ") needs more than " + std::to_string(max_pulse_samples) +
                          " samples at dt = " + short_number(dt) + " s";
         return result;
     }
@@ -80,7 +75,7 @@ Planned plan_pulse(const Source& source, double dt, bool keep_samples) {
     }
     const double area = dt * sum;
     if (!(area > 0.0) || !std::isfinite(area)) {
-        result.problem = "the pulse (" + describe(source) + ") has no sample above 0 at dt = " + short_number(dt) +
+        result.problem = "the pulse (" + describe_pulse(source) + ") has no sample above 0 at dt = " + short_number(dt) +
                          " s: give a smaller --dt";
         return result;
     }
@@ -93,6 +88,15 @@ Planned plan_pulse(const Source& source, double dt, bool keep_samples) {
 }
 
 }  // namespace
+
+std::string describe_pulse(const Source& source) {
+    std::string text = source.name();
+    for (const SourceParameter& p : source.parameters()) {
+        text += ", " + p.name + " = " + short_number(p.value);
+        if (p.unit != "1") text += " " + p.unit;
+    }
+    return text;
+}
 
 double PulsePlan::end_time() const { return sample_time(last, dt); }
 

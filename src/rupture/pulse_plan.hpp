@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -27,6 +28,10 @@ struct PulsePlan {
     double end_time() const;  // K dt, set with the plan
     double dt = 0.0;
 };
+
+// "triangle, duration = 0.05 s, peak_ratio = 0.5": a pulse as the
+// transcript and the refusals name it.
+std::string describe_pulse(const Source& source);
 
 class PulsePlans {
 public:

@@ -21,6 +21,7 @@ enum OptionId : int {
     opt_report,
     opt_threads,
     opt_version,
+    opt_no_pause,
     first_shape_option = 512,
 };
 
@@ -34,6 +35,9 @@ const option fixed_options[] = {
     {"threads", required_argument, nullptr, opt_threads},
     {"help", no_argument, nullptr, opt_help},
     {"version", no_argument, nullptr, opt_version},
+    // Taken and ignored: this mode never pauses, and scripts that always
+    // pass it run both modes alike.
+    {"no-pause", no_argument, nullptr, opt_no_pause},
 };
 
 const option* long_options() {
@@ -148,6 +152,7 @@ RuptureCommandLine parse_rupture_command_line(int argc, char** argv) {
                     return fail(refused(name, value, problem));
                 break;
             case opt_report: o.report = true; break;
+            case opt_no_pause: break;
             case opt_threads: {
                 const Checked<double> n = positive_decimal(value);
                 const double count = std::holds_alternative<double>(n) ? std::get<double>(n) : 0.0;

@@ -55,11 +55,6 @@ std::string path_of(const RuptureOptions& o, std::string_view file) {
     textio::stop(textio::status_fatal_report);
 }
 
-std::string pulse_text(const Source& source) {
-    std::string text = source.name();
-    for (const SourceParameter& p : source.parameters()) text += " " + p.name + " = " + short_number(p.value) + " " + p.unit;
-    return text;
-}
 
 void announce_model(const RuptureOptions& o, const RuptureModel& model) {
     std::size_t with_slip = 0;
@@ -76,7 +71,7 @@ void announce_model(const RuptureOptions& o, const RuptureModel& model) {
     say(" Subfaults = " + std::to_string(model.subfaults.size()) + ", with slip = " + std::to_string(with_slip) +
         ", segments = " + std::to_string(model.segments.size()));
     for (std::size_t i = 0; i < pulses.size() && i < pulses_named; ++i)
-        say(" Pulse " + pulse_text(*pulses[i].first) + ": " + std::to_string(pulses[i].second) + " subfaults");
+        say(" Pulse " + describe_pulse(*pulses[i].first) + ": " + std::to_string(pulses[i].second) + " subfaults");
     if (pulses.size() > pulses_named)
         say(" ... and " + std::to_string(pulses.size() - pulses_named) + " other pulses");
     for (const std::string& note : model.pulse_notes) say(" " + note);

@@ -1,5 +1,6 @@
 #include "support/temp_dir.hpp"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,24 @@ void write_file(const std::string& path, const std::string& content) {
 bool file_exists(const std::string& path) {
     struct stat status;
     return ::lstat(path.c_str(), &status) == 0;
+}
+
+std::vector<std::string> directory_entries(const std::string& dir) {
+    std::vector<std::string> names;
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) return names;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(d);
+    return names;
+}
+
+bool has_temporary_file(const std::string& dir) {
+    for (const std::string& name : directory_entries(dir))
+        if (name.find(".part") != std::string::npos) return true;
+    return false;
 }
 
 }  // namespace testing_support

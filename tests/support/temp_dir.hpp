@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -22,5 +23,9 @@ private:
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& content);
 bool file_exists(const std::string& path);
+// The names in a directory, without "." and "..".
+std::vector<std::string> directory_entries(const std::string& dir);
+// Whether a run left a temporary file (".NAME.PID.N.part") in dir.
+bool has_temporary_file(const std::string& dir);
 
 }  // namespace testing_support
