@@ -1,6 +1,7 @@
 #include "rupture/moment_rate.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <memory>
@@ -16,6 +17,8 @@ namespace exp_slipv {
 namespace {
 
 using Complex = std::complex<double>;
+
+constexpr std::size_t bins_per_block = 32;
 
 // Where a subfault's pulse is not zero: its onset to its end.
 struct Window {
@@ -116,19 +119,41 @@ MomentSpectrum moment_spectrum(const RuptureModel& model, const MomentRate& rate
         if (added) groups.push_back({s.source.get(), {}});
         groups[at->second].terms.emplace_back(s.moment_nm(), s.onset_s);
     }
+    // Bins in blocks: e^(-i omega t) is exact at a block's first bin and
+    // stepped by e^(-i d_omega t) across it, so that the sines and cosines
+    // cost one pair a block rather than one a bin; the steps' rounding stays
+    // below 1e-14 of each term.
+    std::vector<Complex> steps;
+    for (const Group& g : groups)
+        for (const auto& [m0, onset] : g.terms) steps.push_back(std::polar(1.0, -2.0 * std::numbers::pi * result.df * onset));
     result.closed.assign(bins, 0.0);
+    const std::size_t blocks = (bins + bins_per_block - 1) / bins_per_block;
     Progress progress("the moment-rate spectrum's closed form");
     run_tasks(threads, [&](int part) {
-        for (std::size_t j = static_cast<std::size_t>(part); j < bins; j += static_cast<std::size_t>(threads)) {
-            const double omega = 2.0 * std::numbers::pi * (static_cast<double>(j) * result.df);
-            Complex total = 0.0;
+        std::array<Complex, bins_per_block> total, phases;
+        for (std::size_t block = static_cast<std::size_t>(part); block < blocks; block += static_cast<std::size_t>(threads)) {
+            const std::size_t first = block * bins_per_block;
+            const std::size_t count = std::min(bins_per_block, bins - first);
+            const double omega0 = 2.0 * std::numbers::pi * (static_cast<double>(first) * result.df);
+            total.fill(0.0);
+            std::size_t term = 0;
             for (const Group& g : groups) {
-                Complex phases = 0.0;
-                for (const auto& [m0, onset] : g.terms) phases += m0 * std::polar(1.0, -omega * onset);
-                total += g.source->spectrum(omega) * phases;
+                phases.fill(0.0);
+                for (const auto& [m0, onset] : g.terms) {
+                    Complex z = m0 * std::polar(1.0, -omega0 * onset);
+                    const Complex step = steps[term++];
+                    for (std::size_t j = 0; j < count; ++j) {
+                        phases[j] += z;
+                        z *= step;
+                    }
+                }
+                for (std::size_t j = 0; j < count; ++j) {
+                    const double omega = 2.0 * std::numbers::pi * (static_cast<double>(first + j) * result.df);
+                    total[j] += g.source->spectrum(omega) * phases[j];
+                }
             }
-            result.closed[j] = std::abs(total);
-            if (part == 0) progress.update(static_cast<double>(j), static_cast<double>(bins));
+            for (std::size_t j = 0; j < count; ++j) result.closed[first + j] = std::abs(total[j]);
+            if (part == 0) progress.update(static_cast<double>(block), static_cast<double>(blocks));
         }
     });
     return result;

@@ -55,7 +55,9 @@ std::vector<std::string> rupture_console_lines(const RuptureFigures& f) {
     lines.push_back(" Centroid time (s) = " + number(f.moment.centroid_time_s));
     lines.push_back(" Peak moment rate (N m/s) = " + number(f.moment.peak_rate) + " at t (s) = " +
                     number(f.moment.peak_time_s));
-    lines.push_back(" Sampled spectrum within 1 % of the closed form up to (Hz) = " + number(f.band_hz));
+    // No bin at all: the samples' sum already misses the moment by 1 %.
+    lines.push_back(" Sampled spectrum within 1 % of the closed form up to (Hz) = " +
+                    (f.band_hz > 0.0 ? number(f.band_hz) : std::string("none, not even at 0 Hz")));
     lines.push_back(" Shortest pulse, 95 % of its slip in (s) = " + number(f.shortest_rise_s) + " = " +
                     number(f.shortest_rise_s / f.dt) + " samples, at " + at_line(f, f.shortest_line));
     lines.push_back(" Largest sampling correction |dt sum/slip - 1| = " + number(f.largest_correction) + ", at " +
