@@ -38,7 +38,9 @@ help=$("$program" --help) || fail "--help failed"
 # Every long option of --help has its own entry in the manual page: the tag
 # line after a ".TP" (in the page, "\-" is a hyphen).
 tags=$(sed 's/\\-/-/g' "$prefix/share/man/man1/exp-slipv.1" | awk 'previous == ".TP" { print } { previous = $0 }')
-for option in $(grep -o -- '--[a-z][a-z-]*' <<< "$help" | sort -u); do
+rupture_help=$("$program" rupture --help) || fail "rupture --help failed"
+[[ $rupture_help == "Usage: exp-slipv rupture [OPTION]... MODEL"* ]] || fail "rupture --help does not begin with the usage"
+for option in $(grep -o -- '--[a-z][a-z-]*' <<< "$help$rupture_help" | sort -u); do
   grep -qE -- "(^| )$option([= ]|\$)" <<< "$tags" || fail "the manual page has no entry for $option"
 done
 grep -qF "exp-slipv $version" "$prefix/share/man/man1/exp-slipv.1" || fail "the manual page does not carry the version"

@@ -1,7 +1,9 @@
 // The subfault table: CSV, a header line of column names in any order, one
 // row per subfault in SI units with the unit in the name; '#' lines and
 // blank lines skipped.
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <optional>
 #include <string>
