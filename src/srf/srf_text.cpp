@@ -31,13 +31,13 @@ void blank(std::string& out) { out += ' '; }
 // Six samples a line, one blank between them, none at the end.  The
 // samples are never negative, so no "-0" can arise.
 void append_samples(std::string& out, const std::vector<double>& samples) {
-    constexpr std::size_t longest = 16;  // "1.234567e+100" and its blank
+    constexpr std::size_t longest = 16;  // "1.234567e+100" and its blank, as seven_digits needs
     char line[samples_per_line * longest];
     for (std::size_t k = 0; k < samples.size(); k += samples_per_line) {
         char* at = line;
         const std::size_t stop = std::min(samples.size(), k + samples_per_line);
         for (std::size_t j = k; j < stop; ++j) {
-            at = std::to_chars(at, line + sizeof line, samples[j], std::chars_format::scientific, value_digits - 1).ptr;
+            at = seven_digits(at, samples[j]);
             *at++ = j + 1 == stop ? '\n' : ' ';
         }
         out.append(line, at);
