@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 namespace exp_slipv {
 
@@ -15,6 +16,14 @@ int default_thread_count();
 // on a thread of its own, and returns when all are done; an exception of
 // any task is thrown here.
 void run_tasks(int count, const std::function<void(int)>& task);
+
+// Texts made on `threads` threads and consumed in order on this one, while
+// the next ones are being made: produce(i, text) fills text for item i (on
+// any thread), consume(i, text) takes them in the order i = 0, 1, ...  At
+// most a few texts a thread wait at a time.  An exception of produce is
+// thrown here.
+void ordered_pipeline(std::size_t count, int threads, const std::function<void(std::size_t, std::string&)>& produce,
+                      const std::function<void(std::size_t, const std::string&)>& consume);
 
 // The index range [begin, end) of part `part` of `parts` about equal parts.
 struct IndexRange {

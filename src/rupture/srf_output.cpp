@@ -21,13 +21,6 @@ struct Range {
     std::size_t begin, end;
 };
 
-// What one thread formats into, on cache lines of its own: two threads
-// that append to neighbouring strings would pass each line back and forth
-// at every number.
-struct alignas(64) Workspace {
-    std::string text;
-    std::vector<double> samples;
-};
 
 // The POINTS blocks: one per segment, or one for all points.
 std::vector<Range> blocks_of(const RuptureModel& model, bool per_segment) {
@@ -72,31 +65,27 @@ void write_srf(int unit, const std::string& path, const SrfContent& content, con
         if (block.begin == block.end) pieces.push_back({block.begin, block.end});
     }
 
-    Progress progress("writing " + path);
-    std::vector<Workspace> work(static_cast<std::size_t>(threads));
-    std::size_t next_block = 0;
-    double done = 0.0;
-    for (std::size_t first = 0; first < pieces.size(); first += static_cast<std::size_t>(threads)) {
-        const std::size_t count = std::min(pieces.size() - first, static_cast<std::size_t>(threads));
-        run_tasks(static_cast<int>(count), [&](int t) {
-            Workspace& w = work[static_cast<std::size_t>(t)];
-            w.text.clear();
-            const Range& piece = pieces[first + static_cast<std::size_t>(t)];
-            append_points(w.text, content, layout, piece.begin, piece.end, w.samples);
-        });
-        for (std::size_t t = 0; t < count; ++t) {
-            const std::size_t piece = first + t;
-            if (next_block < block_starts.size() && block_starts[next_block] == piece) {
-                const std::size_t block_end =
-                    next_block + 1 < block_starts.size() ? pieces[block_starts[next_block + 1]].begin : model.subfaults.size();
-                textio::write_bytes(unit, points_line(block_end - pieces[piece].begin));
-                ++next_block;
-            }
-            textio::write_bytes(unit, work[t].text);
-            done += static_cast<double>(work[t].text.size());
-        }
-        progress.update(done, total);
+    // Which piece each POINTS line comes before, and its count.
+    std::vector<std::size_t> block_counts(pieces.size(), 0);
+    for (std::size_t b = 0; b < block_starts.size(); ++b) {
+        const std::size_t end = b + 1 < block_starts.size() ? pieces[block_starts[b + 1]].begin : model.subfaults.size();
+        block_counts[block_starts[b]] = end - pieces[block_starts[b]].begin;
     }
+    Progress progress("writing " + path);
+    double done = 0.0;
+    // The samples of a piece live on its formatting thread.
+    thread_local std::vector<double> samples;
+    ordered_pipeline(
+        pieces.size(), threads,
+        [&](std::size_t i, std::string& text) {
+            if (block_counts[i] > 0) text += points_line(block_counts[i]);
+            append_points(text, content, layout, pieces[i].begin, pieces[i].end, samples);
+        },
+        [&](std::size_t, const std::string& text) {
+            textio::write_bytes(unit, text);
+            done += static_cast<double>(text.size());
+            progress.update(done, total);
+        });
     textio::close_unit(unit);
 }
 
