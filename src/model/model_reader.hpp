@@ -17,6 +17,7 @@ namespace exp_slipv {
 struct ModelDefaults {
     PulseDefaults pulse;
     double rigidity_pa = 3.0e10;
+    double rupture_velocity_m_s = 0.0;  // --rupture-velocity; 0: not given
 };
 
 class ModelReader {

@@ -15,6 +15,7 @@ namespace exp_slipv {
 struct PulseDefaults {
     const Shape* shape = nullptr;
     ShapeValues values;
+    bool shape_given = false;  // --shape on the command line: it wins over a model's pulse
 };
 
 // Options that set a pulse's time scale, each another way of the same

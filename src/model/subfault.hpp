@@ -35,6 +35,8 @@ struct RuptureModel {
     std::vector<int> segments;       // the segment numbers, in that order
     // How each pulse came about, one transcript line each.
     std::vector<std::string> pulse_notes;
+    // The moment the model's header states, N m; 0 where it states none.
+    double stated_moment_nm = 0.0;
 };
 
 // Density assumed where a model gives only the rigidity, so that an SRF 2.0

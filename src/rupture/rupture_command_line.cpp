@@ -22,6 +22,7 @@ enum OptionId : int {
     opt_threads,
     opt_version,
     opt_no_pause,
+    opt_rupture_velocity,
     first_shape_option = 512,
 };
 
@@ -38,6 +39,7 @@ const option fixed_options[] = {
     // Taken and ignored: this mode never pauses, and scripts that always
     // pass it run both modes alike.
     {"no-pause", no_argument, nullptr, opt_no_pause},
+    {"rupture-velocity", required_argument, nullptr, opt_rupture_velocity},
 };
 
 const option* long_options() {
@@ -50,7 +52,7 @@ constexpr std::string_view default_layout = "srf";
 
 std::string layout_names() {
     std::string names;
-    for (const SrfLayout* layout : srf_layouts()) names += (names.empty() ? "" : ", ") + std::string(layout->name);
+    for (const SrfLayout* layout : srf_layouts()) { if (!names.empty()) names += ", "; names += layout->name; }
     return names;
 }
 
@@ -104,6 +106,7 @@ RuptureCommandLine parse_rupture_command_line(int argc, char** argv) {
     };
 
     const Shape* shape = find_shape(default_shape);
+    bool shape_given = false;
     ShapeValues shape_values;
     opterr = 0;
     optind = 0;
@@ -123,6 +126,7 @@ RuptureCommandLine parse_rupture_command_line(int argc, char** argv) {
         const std::string_view value = optarg != nullptr ? optarg : "";
         switch (code) {
             case opt_shape:
+                shape_given = true;
                 shape = find_shape(value);
                 if (shape == nullptr) return fail(refused(name, value, "unknown shape; the shapes are " + shape_names()));
                 break;
@@ -153,6 +157,15 @@ RuptureCommandLine parse_rupture_command_line(int argc, char** argv) {
                 break;
             case opt_report: o.report = true; break;
             case opt_no_pause: break;
+            case opt_rupture_velocity: {
+                const Checked<double> vr = positive_decimal(value);
+                if (const Refusal* r = std::get_if<Refusal>(&vr)) return fail(refused(name, value, r->reason));
+                const double m_s = std::get<double>(vr);
+                if (!(m_s >= min_rupture_velocity && m_s <= max_rupture_velocity))
+                    return fail(refused(name, value, "outside 1 to 1e5 m/s"));
+                o.defaults.rupture_velocity_m_s = m_s;
+                break;
+            }
             case opt_threads: {
                 const Checked<double> n = positive_decimal(value);
                 const double count = std::holds_alternative<double>(n) ? std::get<double>(n) : 0.0;
@@ -175,7 +188,7 @@ RuptureCommandLine parse_rupture_command_line(int argc, char** argv) {
     // pulse of every subfault the model gives none for.
     MadeSource source = make_source(*shape, shape_values);
     if (const Refusal* r = std::get_if<Refusal>(&source)) return fail(r->reason);
-    o.defaults.pulse = {shape, shape_values};
+    o.defaults.pulse = {shape, shape_values, shape_given};
     if (o.layouts.empty()) o.layouts.push_back(find_srf_layout(default_layout));
     return line;
 }
@@ -201,6 +214,9 @@ a model's shape and shape parameters win over these:
                                 moment-rate function (default 0.01)
       --rigidity=PA             mu where the model gives no vs and density
                                 (default 3.0e10)
+      --rupture-velocity=M/S    onsets from the distance to the hypocentre
+                                where a published model gives none (it wins
+                                over the model's average)
 Output:
       --export=FORMAT[,FORMAT...]  the SRF files (default srf):
 )" + layouts + R"(      --output-dir=DIR          write the files into DIR, which must exist

@@ -14,6 +14,8 @@ inline constexpr double default_rigidity_pa = 3.0e10;  // where the model has no
 inline constexpr double min_rigidity_pa = 1e5;
 inline constexpr double max_rigidity_pa = 1e13;
 inline constexpr int max_thread_option = 64;
+inline constexpr double min_rupture_velocity = 1.0;    // m/s
+inline constexpr double max_rupture_velocity = 1.0e5;
 
 struct RuptureOptions {
     double dt = default_rupture_dt;

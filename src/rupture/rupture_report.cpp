@@ -22,6 +22,7 @@ RuptureFigures rupture_figures(const RuptureModel& model, const PulsePlans& plan
                                const MomentSpectrum& spectrum) {
     RuptureFigures f;
     f.model_file = model.file;
+    f.stated_moment_nm = model.stated_moment_nm;
     f.subfaults = model.subfaults.size();
     f.segments = model.segments.size();
     f.dt = plans.dt();
@@ -49,6 +50,10 @@ std::vector<std::string> rupture_console_lines(const RuptureFigures& f) {
     std::vector<std::string> lines;
     lines.push_back(" M0 (N m) = " + number(f.moment.total_nm));
     lines.push_back(" Mw = " + (f.moment.total_nm > 0.0 ? number(f.moment.mw) : std::string("none (no slip)")));
+    // Published headers are rounded and sometimes disagree: a figure.
+    if (f.stated_moment_nm > 0.0)
+        lines.push_back(" M0 stated by the model (N m) = " + number(f.stated_moment_nm) + ", computed/stated = " +
+                        number(f.moment.total_nm / f.stated_moment_nm));
     if (f.with_slip == 0) return lines;
     lines.push_back(" Duration (s) = " + number(f.moment.end_s - f.moment.first_onset_s) + ", from " +
                     number(f.moment.first_onset_s) + " to " + number(f.moment.end_s));
@@ -75,6 +80,10 @@ std::string rupture_json(const RuptureFigures& f) {
     r["segments"] = f.segments;
     r["dt_s"] = f.dt;
     r["moment_Nm"] = f.moment.total_nm;
+    if (f.stated_moment_nm > 0.0) {
+        r["stated_moment_Nm"] = f.stated_moment_nm;
+        r["moment_over_stated"] = f.moment.total_nm / f.stated_moment_nm;
+    }
     r["mw"] = finite_or_null(f.moment.total_nm > 0.0 ? f.moment.mw : NAN);
     r["first_onset_s"] = f.moment.first_onset_s;
     r["end_s"] = f.moment.end_s;

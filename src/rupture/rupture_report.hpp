@@ -14,6 +14,7 @@ namespace exp_slipv {
 
 struct RuptureFigures {
     std::string model_file;
+    double stated_moment_nm = 0.0;  // the model header's Mo, 0 for none
     std::size_t subfaults = 0, with_slip = 0, segments = 0;
     double dt = 0.0;
     MomentFigures moment;

@@ -64,13 +64,13 @@ void split(std::string_view line, std::vector<std::string_view>& fields) {
 
 std::string all_column_names() {
     std::string list;
-    for (const ColumnName& c : column_names) list += (list.empty() ? "" : ", ") + std::string(c.column);
+    for (const ColumnName& c : column_names) { if (!list.empty()) list += ", "; list += c.column; }
     return list;
 }
 
 std::string shape_names() {
     std::string list;
-    for (const Shape* s : shapes()) list += (list.empty() ? "" : ", ") + std::string(s->name());
+    for (const Shape* s : shapes()) { if (!list.empty()) list += ", "; list += s->name(); }
     return list;
 }
 
@@ -97,7 +97,7 @@ Header read_header(std::string_view line, std::int64_t number) {
     }
     std::string missing;
     for (int c = 0; c < required_columns; ++c)
-        if (header.position[c] < 0) missing += (missing.empty() ? "" : ", ") + std::string(column_names[c].column);
+        if (header.position[c] < 0) { if (!missing.empty()) missing += ", "; missing += column_names[c].column; }
     if (!missing.empty()) throw ModelError{number, "missing column(s) " + missing};
     if ((header.position[vs] < 0) != (header.position[density] < 0))
         throw ModelError{number, header.position[vs] < 0 ? "density_kg_m3 without vs_m_s: give both or neither"

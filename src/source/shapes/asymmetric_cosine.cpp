@@ -12,6 +12,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "source/shapes/asymmetric_cosine.hpp"
+
 #include "source/shape.hpp"
 #include "source/shape_math.hpp"
 
@@ -111,5 +113,9 @@ const AsymmetricCosineShape shape;
 const bool registered = register_shape(shape);
 
 }  // namespace
+
+std::shared_ptr<const Source> make_asymmetric_cosine(double rise, double fall) {
+    return std::make_shared<const AsymmetricCosineSource>(rise, fall);
+}
 
 }  // namespace exp_slipv
