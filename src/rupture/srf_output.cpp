@@ -73,11 +73,10 @@ void write_srf(int unit, const std::string& path, const SrfContent& content, con
     }
     Progress progress("writing " + path);
     double done = 0.0;
-    // The samples of a piece live on its formatting thread.
-    thread_local std::vector<double> samples;
     ordered_pipeline(
         pieces.size(), threads,
         [&](std::size_t i, std::string& text) {
+            std::vector<double> samples;  // one piece's, on the thread that formats it
             if (block_counts[i] > 0) text += points_line(block_counts[i]);
             append_points(text, content, layout, pieces[i].begin, pieces[i].end, samples);
         },
