@@ -339,18 +339,7 @@ TEST(Exports, AFullDiskLeavesTheEarlierExport) {
         options.cwd = dir.path();
         options.environment = {{"ASAN_OPTIONS", "detect_leaks=0"}};
         ASSERT_EQ(testing_support::run_to_end(options, timeout_ms).status, 0);
-        std::ifstream in(dir.file("trace"));
-        const std::regex open_part(R"(openat\(.*\.part", .*\) = (\d+))"), write_call(R"(write\((\d+),)");
-        std::string fd;
-        int writes = 0;
-        for (std::string line; std::getline(in, line);) {
-            std::smatch m;
-            if (std::regex_search(line, m, open_part)) fd = m[1];
-            if (std::regex_search(line, m, write_call)) {
-                ++writes;
-                if (!fd.empty() && m[1] == fd && first_export_write == 0) first_export_write = writes;
-            }
-        }
+        first_export_write = testing_support::first_write_to_temporary_file(dir.file("trace"));
         ASSERT_GT(first_export_write, 0) << "no write to the export's temporary file";
     }
     for (const std::string& injection : {"write:error=ENOSPC:when=" + std::to_string(first_export_write),
@@ -381,11 +370,7 @@ TEST(Exports, AnInterruptDuringALargeExportLeavesNoTrace) {
     options.argv = {testing_support::program_path(), "--samples=4194304", "--dt=0.001", "--export=specfem2d", "--no-pause"};
     options.cwd = dir.path();
     Child child(options);
-    bool seen = false;
-    for (int i = 0; i < 60000 && !seen; ++i) {
-        seen = has_temporary_file(dir.path());
-        if (!seen) ::usleep(1000);
-    }
+    const bool seen = testing_support::wait_for_temporary_file(dir.path(), 60000);
     ASSERT_TRUE(seen) << "the export's temporary file never appeared";
     child.send(SIGINT);
     ASSERT_TRUE(child.wait(timeout_ms));

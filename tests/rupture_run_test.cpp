@@ -529,11 +529,7 @@ TEST(Rupture, AnInterruptDuringALargeWriteLeavesNoTrace) {
     options.argv = {testing_support::program_path(), "rupture", "--dt=0.0005", "m.csv"};
     options.cwd = dir.path();
     Child child(options);
-    bool seen = false;
-    for (int i = 0; i < 60000 && !seen; ++i) {
-        seen = has_temporary_file(dir.path());
-        if (!seen) ::usleep(1000);
-    }
+    const bool seen = testing_support::wait_for_temporary_file(dir.path(), 60000);
     ASSERT_TRUE(seen) << "the SRF's temporary file never appeared";
     child.send(SIGINT);
     ASSERT_TRUE(child.wait(timeout_ms));
@@ -560,18 +556,7 @@ TEST(Rupture, AFullDiskLeavesTheEarlierSrf) {
         options.cwd = dir.path();
         options.environment = {{"ASAN_OPTIONS", "detect_leaks=0"}};
         ASSERT_EQ(testing_support::run_to_end(options, timeout_ms).status, 0);
-        std::ifstream in(dir.file("trace"));
-        const std::regex open_part(R"(openat\(.*\.part", .*\) = (\d+))"), write_call(R"(write\((\d+),)");
-        std::string fd;
-        int writes = 0;
-        for (std::string line; std::getline(in, line);) {
-            std::smatch m;
-            if (std::regex_search(line, m, open_part)) fd = m[1];
-            if (std::regex_search(line, m, write_call)) {
-                ++writes;
-                if (!fd.empty() && m[1] == fd && first_srf_write == 0) first_srf_write = writes;
-            }
-        }
+        first_srf_write = testing_support::first_write_to_temporary_file(dir.file("trace"));
         ASSERT_GT(first_srf_write, 0);
     }
     for (const std::string& injection : {"write:error=ENOSPC:when=" + std::to_string(first_srf_write), std::string("fsync:error=ENOSPC")}) {

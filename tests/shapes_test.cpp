@@ -21,11 +21,7 @@ using LC = std::complex<L>;
 constexpr L pi = std::numbers::pi_v<L>;
 
 std::shared_ptr<const exp_slipv::Source> make(const std::string& shape, const std::map<std::string, std::string>& values) {
-    exp_slipv::ShapeValues given;
-    for (const auto& [name, value] : values) given.set(name, value);
-    auto made = exp_slipv::find_shape(shape)->make(given);
-    if (const auto* refusal = std::get_if<exp_slipv::Refusal>(&made)) ADD_FAILURE() << refusal->reason;
-    return std::get<std::shared_ptr<const exp_slipv::Source>>(made);
+    return testing_support::program_source(shape, values);
 }
 
 L quad(const std::function<L(L)>& f, L a, L b, int pieces = 8) { return testing_support::quadrature(f, a, b, pieces); }

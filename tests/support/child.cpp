@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
+#include <regex>
 #include <chrono>
 #include <stdexcept>
 
@@ -222,6 +224,22 @@ Outcome run_without_pause(const std::string& dir, std::vector<std::string> args,
     options.argv = args;
     options.cwd = dir;
     return run_to_end(options, timeout_ms);
+}
+
+int first_write_to_temporary_file(const std::string& trace_path) {
+    std::ifstream in(trace_path);
+    const std::regex open_part(R"(openat\(.*\.part", .*\) = (\d+))"), write_call(R"(write\((\d+),)");
+    std::string fd;
+    int writes = 0;
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        if (std::regex_search(line, m, open_part)) fd = m[1];
+        if (std::regex_search(line, m, write_call)) {
+            ++writes;
+            if (!fd.empty() && m[1] == fd) return writes;
+        }
+    }
+    return 0;
 }
 
 std::string strace_path() {

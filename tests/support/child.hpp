@@ -90,6 +90,10 @@ Outcome run_without_pause(const std::string& dir, std::vector<std::string> args,
 
 // strace, where it is installed; empty otherwise.
 std::string strace_path();
+// In a trace of openat and write calls (strace -o), the number of the
+// first write to a file opened as a temporary ".part" file, counting every
+// write from 1; 0 when there is none.
+int first_write_to_temporary_file(const std::string& trace_path);
 
 // Whether the unprivileged user can run the program from this directory
 // (it must reach the binary and the directory).

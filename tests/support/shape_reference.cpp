@@ -1,9 +1,13 @@
 #include "support/shape_reference.hpp"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
+
+#include "source/shape.hpp"
 
 namespace testing_support {
 
@@ -188,6 +192,14 @@ ShapeReference shape_reference(const std::string& shape, const std::map<std::str
         r.initial_acceleration = 0;
     }
     return r;
+}
+
+std::shared_ptr<const exp_slipv::Source> program_source(const std::string& shape, const std::map<std::string, std::string>& values) {
+    exp_slipv::ShapeValues given;
+    for (const auto& [name, value] : values) given.set(name, value);
+    auto made = exp_slipv::find_shape(shape)->make(given);
+    if (const auto* refusal = std::get_if<exp_slipv::Refusal>(&made)) ADD_FAILURE() << refusal->reason;
+    return std::get<std::shared_ptr<const exp_slipv::Source>>(made);
 }
 
 }  // namespace testing_support

@@ -5,8 +5,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace exp_slipv {
+class Source;
+}
 
 namespace testing_support {
 
@@ -25,6 +30,10 @@ struct ShapeReference {
 // The shape by its --shape name and its parameters: "tau", "duration",
 // "peak-ratio", "sigma", "delay", "rise", "smoothing" (in seconds).
 ShapeReference shape_reference(const std::string& shape, const std::map<std::string, Wide>& parameters);
+
+// The program's source of a shape for option values, as --shape and its
+// options make it; a refusal fails the test.
+std::shared_ptr<const exp_slipv::Source> program_source(const std::string& shape, const std::map<std::string, std::string>& values);
 
 // The regularized Yoffe function as the convolution of the Yoffe function
 // with the triangle, by quadrature with the singularity removed.

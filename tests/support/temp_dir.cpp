@@ -61,4 +61,12 @@ bool has_temporary_file(const std::string& dir) {
     return false;
 }
 
+bool wait_for_temporary_file(const std::string& dir, int timeout_ms) {
+    for (int waited = 0; waited < timeout_ms; ++waited) {
+        if (has_temporary_file(dir)) return true;
+        ::usleep(1000);
+    }
+    return has_temporary_file(dir);
+}
+
 }  // namespace testing_support

@@ -27,5 +27,7 @@ bool file_exists(const std::string& path);
 std::vector<std::string> directory_entries(const std::string& dir);
 // Whether a run left a temporary file (".NAME.PID.N.part") in dir.
 bool has_temporary_file(const std::string& dir);
+// Waits until a temporary file appears in dir; false after the timeout.
+bool wait_for_temporary_file(const std::string& dir, int timeout_ms);
 
 }  // namespace testing_support
