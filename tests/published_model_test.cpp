@@ -243,15 +243,16 @@ TEST(PublishedModels, AUsgsFspWithThreeSegmentsAndSentinels) {
     EXPECT_EQ(std::stol(fast.blocks[0][1].slip[2]), 301) << "a boxcar of RISE = 3 s";
 }
 
-// Two time windows of a 1 s triangle, 0.5 s apart, with 60 % and 40 % of the
-// slip: the SRF's samples are the weighted sum, scaled to SLIP1.
+// Two time windows of a 1 s triangle, 0.5 s apart, with 0.9 m and 0.6 m
+// (60 % and 40 % of the slip): the SRF's samples are the weighted sum,
+// scaled to SLIP1, and the moment rate mu A (0.9 tri(t) + 0.6 tri(t - 0.5)).
 TEST(PublishedModels, SeveralTimeWindowsAddUp) {
     const std::string head =
         "% Loc  : LAT = 0 LON = 0 DEP = 5\n% Mech : STRK = 0 DIP = 90 RAKE = 0\n% Invs : Dx = 1 km Dz = 1 km\n"
         "% Invs : Ntw = 2 Nsg = 1\n% Invs : LEN = 1.0 s SHF = 0.5 s\n% SVF  : triangle\n% Nsbfs = 1 subfaults\n"
         "% LAT LON X==EW Y==NS Z SLIP RAKE TRUP TW1 rkTW1 TW2 rkTW2\n";
     TempDir dir;
-    write_file(dir.file("w.fsp"), head + "0 0 0 0 5 1.0 90 0.0 0.6 90 0.4 90\n");
+    write_file(dir.file("w.fsp"), head + "0 0 0 0 5 1.5 90 0.0 0.9 90 0.6 90\n");
     const Outcome result = rupture(dir.path(), {"--export=srf-sw4", "w.fsp"});
     ASSERT_EQ(result.status, 0) << result.err;
     const std::string text = read_file(dir.file("Exp_Rupture_sw4.srf"));
@@ -270,11 +271,17 @@ TEST(PublishedModels, SeveralTimeWindowsAddUp) {
     double sum = 0;
     for (int k = 0; k < 150; ++k) sum += 0.6 * tri(k * 0.01) + 0.4 * tri(k * 0.01 - 0.5);
     for (int k = 0; k < 150; ++k) {
-        const double want = 100.0 * (0.6 * tri(k * 0.01) + 0.4 * tri(k * 0.01 - 0.5)) / (0.01 * sum);
+        const double want = 150.0 * (0.6 * tri(k * 0.01) + 0.4 * tri(k * 0.01 - 0.5)) / (0.01 * sum);
         EXPECT_NEAR(got[k], want, 5e-7 * want + 1e-12) << k;
     }
+    const std::string rate = read_file(dir.file("Exp_MomentRate.csv"));
+    for (const auto& [row, want] : {std::pair{"0.25,", 3e10 * 1e6 * 0.9 * 1.0}, std::pair{"0.75,", 3e10 * 1e6 * (0.9 * 1.0 + 0.6 * 1.0)}}) {
+        const std::size_t at = rate.find(std::string("\n") + row);
+        ASSERT_NE(at, std::string::npos) << row;
+        EXPECT_NEAR(std::stod(rate.substr(at + 1 + std::string(row).size())), want, 1e-9 * want) << row;
+    }
     // Windows whose rakes differ are not read yet.
-    write_file(dir.file("x.fsp"), head + "0 0 0 0 5 1.0 90 0.0 0.6 90 0.4 80\n");
+    write_file(dir.file("x.fsp"), head + "0 0 0 0 5 1.5 90 0.0 0.9 90 0.6 80\n");
     const Outcome refused = rupture(dir.path(), {"x.fsp"});
     EXPECT_EQ(refused.status, 65);
     EXPECT_EQ(refused.err, "exp-slipv: x.fsp:9: time windows with different rakes (90 and 80): not read yet\n");
