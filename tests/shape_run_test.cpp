@@ -63,6 +63,8 @@ const std::vector<ShapeRun> runs = {
      {"  Shape = gaussian", "  Sigma(s) =  0.2", "  Delay(s) =  1.1"}, 0.01, "specfem2d", "Exp_STF_specfem2d.txt", true},
     {"yoffe", {"--rise=0.8", "--smoothing=0.05"}, {{"rise", 0.8L}, {"smoothing", 0.05L}},
      {"  Shape = yoffe", "  Rise(s) =  0.8", "  Smoothing(s) =  0.05"}, 0.005, "sem2dpack", "Exp_STF_sem2dpack.tab", false},
+    {"asymmetric-cosine", {"--rise=0.3", "--fall=0.5"}, {{"rise", 0.3L}, {"fall", 0.5L}},
+     {"  Shape = asymmetric-cosine", "  Rise(s) =  0.3", "  Fall(s) =  0.5"}, 0.01, "specfem3d", "Exp_STF_specfem3d.txt", true},
 };
 
 constexpr int samples = 1000;  // not a power of two: the transform pads to 1024

@@ -177,6 +177,18 @@ ShapeReference shape_reference(const std::string& shape, const std::map<std::str
         };
         r.amplitude = [=](Wide om) { return std::exp(-om * om * sigma * sigma / 2); };
         r.initial_acceleration = v(0) * t0 / (sigma * sigma);
+    } else if (shape == "asymmetric-cosine") {
+        // 1 - cos x written as 2 sin^2(x/2), which keeps its digits near 0.
+        const Wide tr = get(p, "rise", 1), tf = get(p, "fall", 1), T = tr + tf;
+        r.v = [=](Wide t) {
+            if (t <= 0 || t >= T) return Wide(0);
+            if (t <= tr) return 2 * std::pow(std::sin(pi * t / (2 * tr)), 2) / T;
+            return (1 + std::cos(pi * (t - tr) / tf)) / T;
+        };
+        const auto v = r.v;
+        r.s = [=](Wide t) { return t <= 0 ? 0 : t >= T ? 1 : t <= tr ? quadrature(v, 0, t) : quadrature(v, 0, tr) + quadrature(v, tr, t); };
+        r.amplitude = [=](Wide om) { return amplitude_by_quadrature(v, {0, tr, T}, om, 64); };
+        r.initial_acceleration = 0;
     } else if (shape == "yoffe") {
         const Wide tr = get(p, "rise", 1), ts = get(p, "smoothing", 0.1L);
         r.v = [=](Wide t) { return t <= 0 || t >= tr + 2 * ts ? 0 : yoffe_velocity(t, tr, ts); };
