@@ -203,6 +203,8 @@ std::string help_text() {
         formats += entry + std::string(format->file_name()) + "\n";
     }
     return R"(Usage: exp-slipv [OPTION]...
+  or:  exp-slipv rupture [OPTION]... MODEL   (a whole rupture: see
+       exp-slipv rupture --help)
 Sample a slip-velocity pulse of unit final slip, by default the exponential
 (Brune) function v(t) = (t/tau^2) exp(-t/tau), derive the slip (trapezoidal
 rule) and the slip acceleration (backward difference) and write the three
