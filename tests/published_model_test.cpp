@@ -360,6 +360,8 @@ TEST(PublishedModels, BadFilesAreRefusedWithTheirLine) {
         {"h.fsp", fsp_head + "% LAT LON Z SLIP RISE\n0 0 5 1 1\n", {},
          "h.fsp:5: no onsets (no TRUP values): give --rupture-velocity, and the header's Loc line the hypocentre"},
         {"i.fsp", "%\n", {}, "i.fsp:1: no subfault rows"},
+        {"j.fsp", fsp_head + "% LAT LON Z SLIP TRUP\n0 0 5 1 0\n% LAT LON Z SLIP TRUP RISE\n0 0 5 1 0 1\n", {},
+         "j.fsp:7: a second column line in segment 1, after its rows"},
         {"e.csv", "", {}, "e.csv:1: no header line: the table is empty"},
         {"a.param", "#Total number of fault_segments=     1\n", {}, "a.param:1: 1 segments declared, 0 given: the file is cut short"},
         {"b.param", "#Total number of fault_segments= 1\n#Fault_segment = 1 nx(Along-strike)= 2 Dx= 1km ny(downdip)= 1 Dy= 1km\n"

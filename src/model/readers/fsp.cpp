@@ -102,6 +102,15 @@ struct PulseChoice {
 
 bool contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
 
+// A count the header declares: a whole number within reason.
+constexpr double max_count = 1e8;
+constexpr double max_windows = 1000.0;
+long count_of(double value, std::int64_t line, const char* what, double most = max_count) {
+    if (!(value >= 0.0 && value <= most && value == std::floor(value)))
+        throw ModelError{line, std::string(what) + " " + short_number(value) + ": not a whole number from 0 to " + short_number(most)};
+    return static_cast<long>(value);
+}
+
 PulseChoice choose_pulse(const Header& h, const ModelDefaults& d) {
     const std::string svf = upper(h.svf);
     if (d.pulse.shape_given)
@@ -198,6 +207,9 @@ private:
         if (has_word("LAT") && has_word("LON") && without_pairs.find('=') == std::string::npos) {
             if (segments.empty()) segments.push_back({});
             Segment& s = segments.back();
+            // The rows read so far hold the earlier line's columns.
+            if (s.rows > 0)
+                throw ModelError{number, "a second column line in segment " + std::to_string(segments.size()) + ", after its rows"};
             s.columns.clear();
             for (std::string_view x : w) s.columns.push_back(upper(x));
             s.column_line = number;
@@ -239,11 +251,11 @@ private:
             h.av_rise = given(header_number(f, "AVTR", number), true);
             h.av_velocity_km_s = given(header_number(f, "AVVR", number), true);
         } else if (tag == "INVS") {
-            if (auto v = header_number(f, "NX", number)) h.nx = v;
-            if (auto v = header_number(f, "NZ", number)) h.nz = v;
+            if (auto v = header_number(f, "NX", number)) h.nx = static_cast<double>(count_of(*v, number, "Nx"));
+            if (auto v = header_number(f, "NZ", number)) h.nz = static_cast<double>(count_of(*v, number, "Nz"));
             if (auto v = given(header_number(f, "DX", number), true)) h.dx_km = v;
             if (auto v = given(header_number(f, "DZ", number), true)) h.dz_km = v;
-            if (auto v = header_number(f, "NTW", number)) h.windows = v;
+            if (auto v = header_number(f, "NTW", number)) h.windows = static_cast<double>(count_of(*v, number, "Ntw", max_windows));
             if (auto v = given(header_number(f, "LEN", number), true)) h.window_length = v;
             if (auto v = given(header_number(f, "SHF", number), true)) h.window_shift = v;
         } else if (tag == "SVF") {
@@ -264,12 +276,12 @@ private:
         }
         if (auto v = header_number(f, "NSBFS", number)) {
             if (segments.empty() || !segments.back().columns.empty()) segments.push_back({});
-            segments.back().declared = static_cast<long>(*v);
+            segments.back().declared = count_of(*v, number, "Nsbfs");
         }
         if (contains(text, "NO. OF LAYERS")) {
             const std::vector<std::string_view> after = words(body.substr(body.find('=') == std::string_view::npos ? body.size() : body.find('=') + 1));
             if (!after.empty())
-                if (const std::optional<double> v = leading_number(after[0])) h.layer_count = static_cast<long>(*v);
+                if (const std::optional<double> v = leading_number(after[0])) h.layer_count = count_of(*v, number, "No. of layers");
         }
     }
 
@@ -321,7 +333,7 @@ private:
     static void check_count(const Segment& s, std::size_t k, std::size_t count, const Header& h) {
         std::optional<long> declared = s.declared;
         // The global Nx and Nz describe the first segment.
-        if (!declared && k == 0 && h.nx && h.nz) declared = static_cast<long>(*h.nx * *h.nz);
+        if (!declared && k == 0 && h.nx && h.nz) declared = count_of(*h.nx * *h.nz, s.column_line, "Nx Nz");
         const std::int64_t where = s.last_row_line > 0 ? s.last_row_line : s.column_line;
         if (s.columns.empty()) throw ModelError{s.line, "segment " + std::to_string(k + 1) + " has no column line"};
         if (declared && static_cast<long>(s.rows) < *declared)

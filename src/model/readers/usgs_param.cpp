@@ -24,6 +24,7 @@ constexpr double m2_per_km2 = 1e6;
 constexpr double nm_per_dyne_cm = 1e-7;
 constexpr std::size_t row_fields = 11;
 constexpr double max_segment_cells = 1e7;
+constexpr double max_segments = 1e4;
 
 enum Field { lat, lon, depth, slip, rake, strike, dip, t_rup, t_ris, t_fal, moment };
 
@@ -73,8 +74,10 @@ public:
                 const std::vector<HeaderField> fields = header_fields(text);
                 const std::string key = normal_key(words(text)[0]);
                 if (text.starts_with(first_words)) {
-                    declared_segments = static_cast<long>(field_number(fields, "FAULT_SEGMENTS", number));
-                    if (declared_segments < 1) throw ModelError{number, "no fault segment declared"};
+                    const double declared = field_number(fields, "FAULT_SEGMENTS", number);
+                    if (!(declared >= 1.0 && declared <= max_segments && declared == std::floor(declared)))
+                        throw ModelError{number, "the number of fault segments must be a whole number from 1 to 10000"};
+                    declared_segments = static_cast<long>(declared);
                 } else if (key == "FAULT_SEGMENT") {
                     if (rows_left > 0) throw_cut(segment_line, segment_number, rows_left);
                     SegmentHeader h;
