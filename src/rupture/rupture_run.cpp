@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <map>
+#include <unordered_map>
 
 #include "command_line.hpp"
 #include "model/model_error.hpp"
@@ -58,12 +58,15 @@ std::string path_of(const RuptureOptions& o, std::string_view file) {
 
 void announce_model(const RuptureOptions& o, const RuptureModel& model) {
     std::size_t with_slip = 0;
-    std::vector<std::pair<const Source*, std::size_t>> pulses;  // in order of first use
+    // In order of first use; a model may give every subfault a pulse of
+    // its own, so each is found by its index, not by a search.
+    std::vector<std::pair<const Source*, std::size_t>> pulses;
+    std::unordered_map<const Source*, std::size_t> index;
     for (const Subfault& s : model.subfaults) {
         with_slip += s.slip_m > 0.0;
-        auto found = std::find_if(pulses.begin(), pulses.end(), [&](const auto& p) { return p.first == s.source.get(); });
-        if (found == pulses.end()) pulses.emplace_back(s.source.get(), 1);
-        else ++found->second;
+        const auto [at, added] = index.emplace(s.source.get(), pulses.size());
+        if (added) pulses.emplace_back(s.source.get(), 0);
+        ++pulses[at->second].second;
     }
     say("");
     say(" Rupture from " + o.model_path + " (" + model.format + ")");
