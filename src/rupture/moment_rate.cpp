@@ -8,9 +8,8 @@
 #include <numbers>
 #include <unordered_map>
 
-#include "dwvfast.hpp"
-#include "rupture/parallel.hpp"
-#include "rupture/progress.hpp"
+#include "parallel/parallel.hpp"
+#include "parallel/progress.hpp"
 
 namespace exp_slipv {
 
@@ -89,21 +88,9 @@ MomentRate moment_rate(const RuptureModel& model, const PulsePlans& plans, int t
 }
 
 MomentSpectrum moment_spectrum(const RuptureModel& model, const MomentRate& rate, int threads) {
-    MomentSpectrum result;
-    std::size_t nfast = 2;
-    while (nfast < rate.rate.size()) nfast *= 2;
-    result.df = 1.0 / (static_cast<double>(nfast) * rate.dt);
-    const std::size_t bins = nfast / 2 + 1;
-
-    // The program's own transform of the padded samples, scaled by dt as
-    // the spectrum file scales it.
-    {
-        std::unique_ptr<Complex[]> a(new Complex[nfast]());
-        std::copy(rate.rate.begin(), rate.rate.end(), a.get());
-        dwvfast(static_cast<int>(nfast), a.get(), static_cast<int>(nfast) + 1, -1);
-        result.sampled.resize(bins);
-        for (std::size_t j = 0; j < bins; ++j) result.sampled[j] = std::abs(a[j]) * rate.dt;
-    }
+    // The program's own transform of the samples, then the closed form.
+    MomentSpectrum result = sampled_moment_spectrum(rate);
+    const std::size_t bins = result.sampled.size();
 
     // Subfaults of one pulse share V(omega): sum M0 e^(-i omega t) within
     // each, in the model's order, then over the pulses in order of first use.
@@ -170,18 +157,11 @@ MomentFigures moment_figures(const RuptureModel& model, const PulsePlans& plans,
         f.end_s = any ? std::max(f.end_s, w.end) : w.end;
         any = true;
     }
-    f.mw = f.total_nm > 0.0 ? 2.0 / 3.0 * (std::log10(f.total_nm) - 9.1) : -std::numeric_limits<double>::infinity();
-    double weighted = 0.0, sum = 0.0;
-    for (std::size_t k = 0; k < rate.rate.size(); ++k) {
-        const double t = sample_time(static_cast<std::int64_t>(k), rate.dt);
-        weighted += t * rate.rate[k];
-        sum += rate.rate[k];
-        if (rate.rate[k] > f.peak_rate) {
-            f.peak_rate = rate.rate[k];
-            f.peak_time_s = t;
-        }
-    }
-    f.centroid_time_s = sum > 0.0 ? weighted / sum : 0.0;
+    f.mw = moment_magnitude(f.total_nm);
+    const SeriesFigures series = series_figures(rate);
+    f.centroid_time_s = series.centroid_time_s;
+    f.peak_rate = series.peak_rate;
+    f.peak_time_s = series.peak_time_s;
     return f;
 }
 

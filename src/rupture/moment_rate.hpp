@@ -8,30 +8,20 @@
 #include <vector>
 
 #include "model/subfault.hpp"
+#include "moment/moment_series.hpp"
 #include "rupture/pulse_plan.hpp"
 
 namespace exp_slipv {
 
-struct MomentRate {
-    double dt = 0.0;
-    std::vector<double> rate;    // N m/s at k dt
-    // N m released by k dt: sum mu A D s(t - t_i) from the slips' closed
-    // forms, a pulse counted whole once its record ends.
-    std::vector<double> moment;
-};
 
-// Each sample sums its terms in the model's order, whichever thread works
+// Samples at k dt from 0; the moment is sum mu A D s(t - t_i) from the
+// slips' closed forms, a pulse counted whole once its record ends.  Each
+// sample sums its terms in the model's order, whichever thread works
 // it out: the same bytes for any thread count.
 MomentRate moment_rate(const RuptureModel& model, const PulsePlans& plans, int threads);
 
-struct MomentSpectrum {
-    double df = 0.0;                // Hz
-    std::vector<double> sampled;    // |dt sum M'(k dt) e^(-i omega k dt)|, the program's transform
-    std::vector<double> closed;     // |sum M0_i V_i(omega) e^(-i omega t_i)|
-};
-
-// Bins 0 .. nfast/2 of the transform of the samples padded with zeros to
-// the power of two nfast.
+// The sampled spectrum and beside it the closed form
+// |sum M0_i V_i(omega) e^(-i omega t_i)|.
 MomentSpectrum moment_spectrum(const RuptureModel& model, const MomentRate& rate, int threads);
 
 // Figures of the samples.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model/model_error.hpp"
-#include "rupture/parallel.hpp"
+#include "parallel/parallel.hpp"
 #include "source/shape.hpp"
 #include "source/shape_math.hpp"
 

@@ -5,7 +5,7 @@
 
 #include "option_parsing.hpp"
 #include "option_values.hpp"
-#include "rupture/parallel.hpp"
+#include "parallel/parallel.hpp"
 
 namespace exp_slipv {
 

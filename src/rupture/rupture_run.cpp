@@ -8,7 +8,7 @@
 #include "model/model_error.hpp"
 #include "program_messages.hpp"
 #include "rupture/moment_rate.hpp"
-#include "rupture/moment_rate_files.hpp"
+#include "moment/moment_rate_files.hpp"
 #include "rupture/pulse_plan.hpp"
 #include "rupture/rupture_report.hpp"
 #include "rupture/srf_output.hpp"

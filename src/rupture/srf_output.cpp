@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "rupture/parallel.hpp"
-#include "rupture/progress.hpp"
+#include "parallel/parallel.hpp"
+#include "parallel/progress.hpp"
 #include "textio/byte_output.hpp"
 #include "textio/units.hpp"
 

@@ -1,4 +1,4 @@
-#include "rupture/parallel.hpp"
+#include "parallel/parallel.hpp"
 
 #include <pthread.h>
 #include <signal.h>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "rupture/moment_rate.hpp"
+#include "moment/moment_series.hpp"
 
 namespace exp_slipv {
 
@@ -13,7 +13,8 @@ inline constexpr const char* moment_spectrum_file_name = "Exp_MomentRate_Amp.csv
 
 // time_s,moment_rate_Nm_per_s,moment_Nm
 void write_moment_rate_file(int unit, const std::string& path, const MomentRate& rate);
-// frequency_hz,sampled_Nm,closed_form_Nm
+// frequency_hz,sampled_Nm,closed_form_Nm; without a closed form
+// frequency_hz,sampled_Nm_no_closed_form, so that the header says which.
 void write_moment_spectrum_file(int unit, const std::string& path, const MomentSpectrum& spectrum);
 
 }  // namespace exp_slipv

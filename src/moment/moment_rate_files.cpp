@@ -1,4 +1,4 @@
-#include "rupture/moment_rate_files.hpp"
+#include "moment/moment_rate_files.hpp"
 
 #include "srf/number_text.hpp"
 #include "textio/byte_output.hpp"
@@ -41,14 +41,19 @@ void values(std::string& out, std::initializer_list<double> row) {
 
 void write_moment_rate_file(int unit, const std::string& path, const MomentRate& rate) {
     write_rows(unit, path, "time_s,moment_rate_Nm_per_s,moment_Nm\n", rate.rate.size(), [&](std::string& out, std::size_t k) {
-        values(out, {sample_time(static_cast<std::int64_t>(k), rate.dt), rate.rate[k], rate.moment[k]});
+        values(out, {moment_sample_time(rate, k), rate.rate[k], rate.moment[k]});
     });
 }
 
 void write_moment_spectrum_file(int unit, const std::string& path, const MomentSpectrum& spectrum) {
-    write_rows(unit, path, "frequency_hz,sampled_Nm,closed_form_Nm\n", spectrum.sampled.size(),
-               [&](std::string& out, std::size_t j) {
-                   values(out, {static_cast<double>(j) * spectrum.df, spectrum.sampled[j], spectrum.closed[j]});
+    const bool closed = !spectrum.closed.empty();
+    write_rows(unit, path, closed ? "frequency_hz,sampled_Nm,closed_form_Nm\n" : "frequency_hz,sampled_Nm_no_closed_form\n",
+               spectrum.sampled.size(), [&](std::string& out, std::size_t j) {
+                   const double f = static_cast<double>(j) * spectrum.df;
+                   if (closed)
+                       values(out, {f, spectrum.sampled[j], spectrum.closed[j]});
+                   else
+                       values(out, {f, spectrum.sampled[j]});
                });
 }
 

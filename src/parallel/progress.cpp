@@ -1,4 +1,4 @@
-#include "rupture/progress.hpp"
+#include "parallel/progress.hpp"
 
 #include <unistd.h>
 
