@@ -9,6 +9,7 @@
 
 #include "command_line.hpp"
 #include "exp_slipv.hpp"
+#include "inspect/inspect_run.hpp"
 #include "program_messages.hpp"
 #include "rupture/rupture_run.hpp"
 #include "run_warnings.hpp"
@@ -23,9 +24,11 @@ using exp_slipv::write_all;
 
 // The first word chooses the mode; without one, the single pulse.
 constexpr std::string_view rupture_mode = "rupture";
+constexpr std::string_view inspect_mode = "inspect";
 
 int run_program(int argc, char** argv) {
     if (argc > 1 && argv[1] == rupture_mode) return exp_slipv::rupture_main(argc - 1, argv + 1);
+    if (argc > 1 && argv[1] == inspect_mode) return exp_slipv::inspect_main(argc - 1, argv + 1);
     using exp_slipv::CommandLine;
     const CommandLine line = exp_slipv::parse_command_line(argc, argv);
     switch (line.action) {

@@ -93,6 +93,22 @@ MadeSource make_source(const Shape& shape, const ShapeValues& values) {
     return shape.make(values);
 }
 
+Checked<int> thread_option(std::string_view text) {
+    const Checked<double> n = positive_decimal(text);
+    const double count = std::holds_alternative<double>(n) ? std::get<double>(n) : 0.0;
+    if (!(count >= 1.0 && count <= max_thread_option && count == static_cast<int>(count)))
+        return Refusal{"not a whole number from 1 to 64"};
+    return static_cast<int>(count);
+}
+
+Checked<double> rigidity_option(std::string_view text) {
+    const Checked<double> mu = positive_decimal(text);
+    if (std::holds_alternative<Refusal>(mu)) return mu;
+    const double pa = std::get<double>(mu);
+    if (!(pa >= min_rigidity_pa && pa <= max_rigidity_pa)) return Refusal{"outside 1e5 to 1e13 Pa"};
+    return pa;
+}
+
 std::string directory_problem(const std::string& dir) {
     struct stat status {};
     if (::stat(dir.c_str(), &status) != 0) return std::strerror(errno);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "option_values.hpp"
 #include "source/shape.hpp"
 
 namespace exp_slipv {
@@ -32,6 +33,15 @@ std::string shape_names();
 // The source of the shape for the given values; every value must be one the
 // shape takes.
 MadeSource make_source(const Shape& shape, const ShapeValues& values);
+// --threads: a whole number from 1 to max_thread_option.
+inline constexpr int max_thread_option = 64;
+Checked<int> thread_option(std::string_view text);
+// --rigidity: Pa, from min_rigidity_pa to max_rigidity_pa.
+inline constexpr double min_rigidity_pa = 1e5;
+inline constexpr double max_rigidity_pa = 1e13;
+inline constexpr double default_rigidity_pa = 3.0e10;
+Checked<double> rigidity_option(std::string_view text);
+
 // Why dir cannot take the output files, or empty.
 std::string directory_problem(const std::string& dir);
 

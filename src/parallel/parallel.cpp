@@ -45,6 +45,11 @@ int default_thread_count() {
     return cores > max_threads ? max_threads : static_cast<int>(cores);
 }
 
+std::jthread start_thread(std::function<void()> body) {
+    const SignalsBlocked blocked;
+    return std::jthread(std::move(body));
+}
+
 void run_tasks(int count, const std::function<void(int)>& task) {
     if (count <= 1) {
         task(0);

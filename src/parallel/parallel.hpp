@@ -6,11 +6,15 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace exp_slipv {
 
 // The threads a run uses: --threads, or every core.
 int default_thread_count();
+
+// A thread running body, started with the stop signals blocked.
+std::jthread start_thread(std::function<void()> body);
 
 // Runs task(0) .. task(count - 1), task(0) on this thread, the others each
 // on a thread of its own, and returns when all are done; an exception of

@@ -137,12 +137,9 @@ RuptureCommandLine parse_rupture_command_line(int argc, char** argv) {
                 break;
             }
             case opt_rigidity: {
-                const Checked<double> mu = positive_decimal(value);
+                const Checked<double> mu = rigidity_option(value);
                 if (const Refusal* r = std::get_if<Refusal>(&mu)) return fail(refused(name, value, r->reason));
-                const double pa = std::get<double>(mu);
-                if (!(pa >= min_rigidity_pa && pa <= max_rigidity_pa))
-                    return fail(refused(name, value, "outside 1e5 to 1e13 Pa"));
-                o.defaults.rigidity_pa = pa;
+                o.defaults.rigidity_pa = std::get<double>(mu);
                 break;
             }
             case opt_export:
@@ -167,11 +164,9 @@ RuptureCommandLine parse_rupture_command_line(int argc, char** argv) {
                 break;
             }
             case opt_threads: {
-                const Checked<double> n = positive_decimal(value);
-                const double count = std::holds_alternative<double>(n) ? std::get<double>(n) : 0.0;
-                if (!(count >= 1.0 && count <= max_thread_option && count == static_cast<int>(count)))
-                    return fail(refused(name, value, "not a whole number from 1 to 64"));
-                o.threads = static_cast<int>(count);
+                const Checked<int> n = thread_option(value);
+                if (const Refusal* r = std::get_if<Refusal>(&n)) return fail(refused(name, value, r->reason));
+                o.threads = std::get<int>(n);
                 break;
             }
             default:

@@ -5,15 +5,12 @@
 #include <vector>
 
 #include "model/model_reader.hpp"
+#include "option_parsing.hpp"
 #include "srf/srf_layout.hpp"
 
 namespace exp_slipv {
 
 inline constexpr double default_rupture_dt = 0.01;    // s
-inline constexpr double default_rigidity_pa = 3.0e10;  // where the model has no vs and density
-inline constexpr double min_rigidity_pa = 1e5;
-inline constexpr double max_rigidity_pa = 1e13;
-inline constexpr int max_thread_option = 64;
 inline constexpr double min_rupture_velocity = 1.0;    // m/s
 inline constexpr double max_rupture_velocity = 1.0e5;
 

@@ -1,0 +1,193 @@
+#include "srf/reading/text_chunks.hpp"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "parallel/parallel.hpp"
+#include "textio/signals.hpp"
+
+namespace exp_slipv {
+
+namespace {
+
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+constexpr auto stop_check_interval = std::chrono::milliseconds(100);
+constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+
+bool separates(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+}  // namespace
+
+double field_value(std::string_view text) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    // from_chars takes no plus sign; one, before a digit or point, is allowed.
+    if (begin != end && *begin == '+') {
+        ++begin;
+        if (begin == end || *begin == '+' || *begin == '-') return not_a_number;
+    }
+    double value = 0.0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (stop != end) return not_a_number;
+    if (error == std::errc()) return value;
+    if (error != std::errc::result_out_of_range) return not_a_number;
+    // Beyond the doubles (infinity) or below the smallest (0): strtod says which.
+    const std::string copy(text);
+    return std::strtod(copy.c_str(), nullptr);
+}
+
+void TextChunk::convert() {
+    pieces.clear();
+    values.clear();
+    field_begin.clear();
+    field_size.clear();
+    const char* const base = bytes.data();
+    const std::size_t n = bytes.size();
+    std::size_t at = 0;
+    bool line_start = begins_line;
+    while (at < n) {
+        const void* found = std::memchr(base + at, '\n', n - at);
+        const std::size_t line_end = found ? static_cast<std::size_t>(static_cast<const char*>(found) - base) : n;
+        TextPiece piece;
+        piece.begin = static_cast<std::uint32_t>(at);
+        piece.starts_line = line_start;
+        piece.ends_line = found != nullptr;
+        std::size_t end = line_end;
+        if (piece.ends_line && end > at && base[end - 1] == '\r') --end;
+        piece.end = static_cast<std::uint32_t>(end);
+        piece.first_field = static_cast<std::uint32_t>(values.size());
+        std::size_t i = at;
+        while (i < end && separates(base[i])) ++i;
+        piece.comment = line_start && i < end && base[i] == '#';
+        if (!piece.comment)
+            while (i < end) {
+                const std::size_t start = i;
+                while (i < end && !separates(base[i])) ++i;
+                values.push_back(field_value(std::string_view(base + start, i - start)));
+                field_begin.push_back(static_cast<std::uint32_t>(start));
+                field_size.push_back(static_cast<std::uint32_t>(i - start));
+                while (i < end && separates(base[i])) ++i;
+            }
+        piece.fields = static_cast<std::uint32_t>(values.size()) - piece.first_field;
+        pieces.push_back(piece);
+        at = line_end + (found ? 1 : 0);
+        line_start = piece.ends_line;
+    }
+}
+
+TextChunks::TextChunks(ReadBytes read, int threads) : read_(std::move(read)) {
+    const std::size_t workers = threads > 1 ? static_cast<std::size_t>(threads) : 0;
+    slots_.resize(workers > 0 ? workers + 2 : 1);
+    for (std::size_t i = 0; i < workers; ++i) workers_.push_back(start_thread([this] { work(); }));
+}
+
+TextChunks::~TextChunks() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::jthread& worker : workers_) worker.join();
+}
+
+bool TextChunks::cut(TextChunk& chunk) {
+    chunk.bytes.swap(carry_);
+    carry_.clear();
+    chunk.oversized_field = false;
+    while (!at_end_ && chunk.bytes.size() < TextChunk::size) {
+        const std::size_t had = chunk.bytes.size();
+        chunk.bytes.resize(TextChunk::size + had);
+        const std::size_t got = read_(chunk.bytes.data() + had, TextChunk::size);
+        chunk.bytes.resize(had + got);
+        if (got == 0) at_end_ = true;
+    }
+    if (first_) {
+        first_ = false;
+        if (chunk.bytes.starts_with(byte_order_mark)) chunk.bytes.erase(0, byte_order_mark.size());
+    }
+    if (chunk.bytes.empty()) return false;
+    if (!at_end_) {
+        // After the last line end; in a line longer than a chunk, after its
+        // last separator; a field longer than a chunk has no place to cut.
+        std::size_t cut_at = chunk.bytes.rfind('\n');
+        if (cut_at == std::string::npos) cut_at = chunk.bytes.find_last_of(" \t");
+        if (cut_at == std::string::npos) {
+            chunk.oversized_field = true;
+            at_end_ = true;
+        } else {
+            carry_.assign(chunk.bytes, cut_at + 1);
+            chunk.bytes.resize(cut_at + 1);
+        }
+    }
+    chunk.begins_line = last_ended_line_;
+    last_ended_line_ = chunk.bytes.back() == '\n';
+    return true;
+}
+
+void TextChunks::work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] {
+            const std::uint64_t oldest = holding_ ? next_given_ - 1 : next_given_;
+            return stopping_ || ended_ || next_cut_ < oldest + slots_.size();
+        });
+        if (stopping_ || ended_) return;
+        Slot& slot = slots_[next_cut_ % slots_.size()];
+        ++next_cut_;
+        bool more = false;
+        try {
+            more = cut(slot.chunk);  // in order: under the lock
+        } catch (...) {
+            slot.error = std::current_exception();
+            more = false;
+        }
+        if (!more) {
+            slot.state = State::end;
+            ended_ = true;
+            changed_.notify_all();
+            return;
+        }
+        slot.state = State::cut;
+        lock.unlock();
+        slot.chunk.convert();
+        lock.lock();
+        slot.state = State::ready;
+        changed_.notify_all();
+    }
+}
+
+const TextChunk* TextChunks::next() {
+    if (workers_.empty()) {
+        Slot& slot = slots_[0];
+        if (!cut(slot.chunk)) return nullptr;
+        slot.chunk.convert();
+        bytes_given_ += slot.chunk.bytes.size();
+        return &slot.chunk;
+    }
+    std::unique_lock lock(mutex_);
+    if (holding_) {
+        slots_[(next_given_ - 1) % slots_.size()].state = State::free;
+        holding_ = false;
+        changed_.notify_all();
+    }
+    Slot& slot = slots_[next_given_ % slots_.size()];
+    // Waits in short steps: an interrupt is taken by this thread alone.
+    while (!changed_.wait_for(lock, stop_check_interval,
+                              [&] { return slot.state == State::ready || slot.state == State::end; })) {
+        lock.unlock();
+        textio::check_stop_request();
+        lock.lock();
+    }
+    if (slot.error) std::rethrow_exception(slot.error);
+    if (slot.state == State::end) return nullptr;
+    ++next_given_;
+    holding_ = true;
+    bytes_given_ += slot.chunk.bytes.size();
+    return &slot.chunk;
+}
+
+}  // namespace exp_slipv
