@@ -50,11 +50,11 @@ void judge_shared_rules(const SrfFacts& facts, Verdict& verdict) {
     if (facts.findings.has(Finding::no_version))
         verdict.cannot("no version line: the first line is taken for the version");
     if (facts.short_blocks > 0)
-        verdict.cannot(count_of(facts.short_blocks, "blocks") + " declaring more points than the file holds " +
-                       where(facts, Finding::point_count));
+        verdict.cannot("a block declares more points than it holds: the reader runs on into what follows (" +
+                       count_of(facts.short_blocks, "blocks") + ")");
     if (facts.points_beyond_declared > 0)
-        verdict.but(count_of(facts.points_beyond_declared, "points") + " beyond the declared counts are not read " +
-                    where(facts, Finding::point_count));
+        verdict.but("the points beyond the declared counts are not read (" +
+                    count_of(facts.points_beyond_declared, "points") + ")");
 }
 
 }  // namespace exp_slipv

@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "model/model_error.hpp"
+#include "textio/signals.hpp"
 
 namespace exp_slipv {
 
@@ -42,11 +45,18 @@ SrfFile::~SrfFile() {
 }
 
 ReadBytes SrfFile::reader() {
-    return [this](char* into, std::size_t capacity) -> std::size_t {
+    const std::thread::id main_thread = std::this_thread::get_id();
+    return [this, main_thread](char* into, std::size_t capacity) -> std::size_t {
+        const bool on_main_thread = std::this_thread::get_id() == main_thread;
         for (;;) {
+            // A pipe or FIFO may keep the main thread waiting: there an
+            // interrupt must end the wait.  Other threads block the stop
+            // signals; the main thread acts on them.
+            if (on_main_thread && textio::wait_for(fd_, POLLIN) == textio::Wait::interrupted) textio::check_stop_request();
             const ssize_t count = ::read(fd_, into, capacity);
             if (count >= 0) return static_cast<std::size_t>(count);
             if (errno != EINTR) throw ModelReadFailure{system_reason("cannot read", path_, errno)};
+            if (on_main_thread) textio::check_stop_request();
         }
     };
 }

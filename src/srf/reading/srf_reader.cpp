@@ -67,11 +67,10 @@ public:
         const double v = chunk_->values[next_];
         const std::string_view text = chunk_->field_text(next_);
         if (!std::isfinite(v)) refuse_field();
-        if (v != std::floor(v)) throw ModelError{line_, std::string(what) + " = " + shown(text).substr(1, text.size()) + " is not a whole number"};
-        if (v < 0.0) throw ModelError{line_, std::string(what) + " = " + std::string(text) + " is negative"};
-        if (v > static_cast<double>(limit))
-            throw ModelError{line_, std::string(what) + " = " + std::string(text.substr(0, 40)) + " is more than " +
-                                        std::to_string(limit)};
+        const std::string named = std::string(what) + " " + shown(text);
+        if (v != std::floor(v)) throw ModelError{line_, named + " is not a whole number"};
+        if (v < 0.0) throw ModelError{line_, named + " is negative"};
+        if (v > static_cast<double>(limit)) throw ModelError{line_, named + " is more than " + std::to_string(limit)};
         const std::size_t digits = text.find_first_not_of("+");
         if (text.size() > digits + 1 && text[digits] == '0' && text.find_first_not_of("0123456789", digits) == std::string_view::npos)
             visitor_.leading_zero(line_, std::string(text));
@@ -183,8 +182,6 @@ public:
             else
                 throw ModelError{field.line, shown(field.text) + " where PLANE or POINTS must be"};
         }
-        // The end of the file's text, and of its last line.
-        in_.peek(field);
     }
 
 private:

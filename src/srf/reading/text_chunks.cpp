@@ -128,34 +128,46 @@ bool TextChunks::cut(TextChunk& chunk) {
     return true;
 }
 
+// The reads and cuts go in order under cut_mutex_, never under mutex_, so
+// that the reader of the chunks can always take mutex_ to act on an
+// interrupt, even while a read waits on a pipe.
 void TextChunks::work() {
-    std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] {
-            const std::uint64_t oldest = holding_ ? next_given_ - 1 : next_given_;
-            return stopping_ || ended_ || next_cut_ < oldest + slots_.size();
-        });
-        if (stopping_ || ended_) return;
-        Slot& slot = slots_[next_cut_ % slots_.size()];
-        ++next_cut_;
-        bool more = false;
-        try {
-            more = cut(slot.chunk);  // in order: under the lock
-        } catch (...) {
-            slot.error = std::current_exception();
-            more = false;
+        Slot* slot = nullptr;
+        {
+            const std::lock_guard cutting(cut_mutex_);
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] {
+                    const std::uint64_t oldest = holding_ ? next_given_ - 1 : next_given_;
+                    return stopping_ || ended_ || next_cut_ < oldest + slots_.size();
+                });
+                if (stopping_ || ended_) return;
+                slot = &slots_[next_cut_ % slots_.size()];
+                ++next_cut_;
+                slot->state = State::cut;
+            }
+            bool more = false;
+            try {
+                more = cut(slot->chunk);
+            } catch (...) {
+                slot->error = std::current_exception();
+            }
+            if (!more) {
+                {
+                    const std::lock_guard lock(mutex_);
+                    slot->state = State::end;
+                    ended_ = true;
+                }
+                changed_.notify_all();
+                return;
+            }
         }
-        if (!more) {
-            slot.state = State::end;
-            ended_ = true;
-            changed_.notify_all();
-            return;
+        slot->chunk.convert();
+        {
+            const std::lock_guard lock(mutex_);
+            slot->state = State::ready;
         }
-        slot.state = State::cut;
-        lock.unlock();
-        slot.chunk.convert();
-        lock.lock();
-        slot.state = State::ready;
         changed_.notify_all();
     }
 }

@@ -88,7 +88,8 @@ private:
     std::uint64_t bytes_given_ = 0;
 
     std::vector<Slot> slots_;
-    std::mutex mutex_;
+    std::mutex cut_mutex_;  // held while a chunk is read and cut
+    std::mutex mutex_;      // the slots' states and the counts below
     std::condition_variable changed_;
     std::uint64_t next_cut_ = 0, next_given_ = 0;
     bool holding_ = false, stopping_ = false, ended_ = false;
