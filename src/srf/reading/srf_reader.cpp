@@ -126,7 +126,7 @@ private:
                 return false;
             }
             if (chunk_->oversized_field)
-                throw ModelError{line_, "a field longer than " + std::to_string(TextChunk::size) + " bytes"};
+                throw ModelError{line_, "a field longer than " + std::to_string(chunks_.chunk_size()) + " bytes"};
             piece_ = 0;
             if (!chunk_->pieces.empty()) start_piece(chunk_->pieces[0]);
         }

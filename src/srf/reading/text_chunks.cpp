@@ -79,7 +79,8 @@ void TextChunk::convert() {
     }
 }
 
-TextChunks::TextChunks(ReadBytes read, int threads) : read_(std::move(read)) {
+TextChunks::TextChunks(ReadBytes read, int threads, std::size_t chunk_size)
+    : read_(std::move(read)), chunk_size_(chunk_size > 0 ? chunk_size : 1) {
     const std::size_t workers = threads > 1 ? static_cast<std::size_t>(threads) : 0;
     slots_.resize(workers > 0 ? workers + 2 : 1);
     for (std::size_t i = 0; i < workers; ++i) workers_.push_back(start_thread([this] { work(); }));
@@ -98,10 +99,10 @@ bool TextChunks::cut(TextChunk& chunk) {
     chunk.bytes.swap(carry_);
     carry_.clear();
     chunk.oversized_field = false;
-    while (!at_end_ && chunk.bytes.size() < TextChunk::size) {
+    while (!at_end_ && chunk.bytes.size() < chunk_size_) {
         const std::size_t had = chunk.bytes.size();
-        chunk.bytes.resize(TextChunk::size + had);
-        const std::size_t got = read_(chunk.bytes.data() + had, TextChunk::size);
+        chunk.bytes.resize(chunk_size_ + had);
+        const std::size_t got = read_(chunk.bytes.data() + had, chunk_size_);
         chunk.bytes.resize(had + got);
         if (got == 0) at_end_ = true;
     }

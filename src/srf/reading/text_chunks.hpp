@@ -34,7 +34,7 @@ struct TextPiece {
 };
 
 struct TextChunk {
-    static constexpr std::size_t size = 1 << 20;  // bytes read at a time
+    static constexpr std::size_t default_size = 1 << 20;  // bytes read at a time
     std::string bytes;
     bool begins_line = true;
     bool oversized_field = false;  // a field longer than a chunk: no place to cut
@@ -59,8 +59,9 @@ using ReadBytes = std::function<std::size_t(char* into, std::size_t capacity)>;
 
 class TextChunks {
 public:
-    // threads <= 1: everything on the calling thread.
-    TextChunks(ReadBytes read, int threads);
+    // threads <= 1: everything on the calling thread.  chunk_size: the
+    // bytes read at a time, also the longest field.
+    TextChunks(ReadBytes read, int threads, std::size_t chunk_size = TextChunk::default_size);
     ~TextChunks();
     TextChunks(const TextChunks&) = delete;
     TextChunks& operator=(const TextChunks&) = delete;
@@ -71,6 +72,7 @@ public:
     const TextChunk* next();
     // Bytes of the file in the chunks given so far.
     std::uint64_t bytes_given() const { return bytes_given_; }
+    std::size_t chunk_size() const { return chunk_size_; }
 
 private:
     enum class State { free, cut, ready, end };
@@ -83,6 +85,7 @@ private:
     void work();
 
     ReadBytes read_;
+    std::size_t chunk_size_;
     std::string carry_;  // bytes after the last cut
     bool at_end_ = false, first_ = true, last_ended_line_ = true;
     std::uint64_t bytes_given_ = 0;
