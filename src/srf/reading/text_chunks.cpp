@@ -1,5 +1,6 @@
 #include "srf/reading/text_chunks.hpp"
 
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -18,11 +19,81 @@ constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 constexpr auto stop_check_interval = std::chrono::milliseconds(100);
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
-bool separates(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+// Blank, tab and carriage return part fields; a table, since every byte
+// of the file asks.
+constexpr auto separator_table = [] {
+    std::array<bool, 256> table{};
+    table[' '] = table['\t'] = table['\r'] = true;
+    return table;
+}();
+bool separates(char c) { return separator_table[static_cast<unsigned char>(c)]; }
+
+}  // namespace
+
+namespace {
+
+// Powers of ten that doubles hold exactly.
+constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int largest_exact_power = 22;
+constexpr std::uint64_t largest_exact_integer = std::uint64_t{1} << 53;
+constexpr int most_digits = 19;  // that a 64-bit integer always holds
+constexpr int largest_exponent_digits = 4;
+
+bool digit(char c) { return c >= '0' && c <= '9'; }
+
+// The common decimal field, d.ddddddE+dd and the like, converted by one
+// exact operation: an integer below 2^53 times or over an exact power of
+// ten is the correctly rounded value, the same as from_chars gives.
+// False where that does not hold; the general conversion takes over.
+bool exact_decimal(const char* p, const char* end, double& value) {
+    bool negative = false;
+    if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    std::uint64_t mantissa = 0;
+    int digits = 0, scale = 0;
+    bool any = false;
+    for (; p != end && digit(*p); ++p, any = true) {
+        if (mantissa == 0 && *p == '0') continue;
+        if (++digits > most_digits) return false;
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    if (p != end && *p == '.') {
+        for (++p; p != end && digit(*p); ++p, any = true) {
+            --scale;
+            if (mantissa == 0 && *p == '0') continue;
+            if (++digits > most_digits) return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+    }
+    if (!any) return false;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool minus = false;
+        if (p != end && (*p == '-' || *p == '+')) minus = *p++ == '-';
+        int exponent = 0, exponent_digits = 0;
+        for (; p != end && digit(*p); ++p) {
+            if (++exponent_digits > largest_exponent_digits) return false;
+            exponent = exponent * 10 + (*p - '0');
+        }
+        if (exponent_digits == 0) return false;
+        scale += minus ? -exponent : exponent;
+    }
+    if (p != end) return false;
+    if (mantissa > largest_exact_integer || scale < -largest_exact_power || scale > largest_exact_power) {
+        if (mantissa != 0) return false;
+        scale = 0;
+    }
+    double v = static_cast<double>(mantissa);
+    v = scale < 0 ? v / exact_powers[-scale] : v * exact_powers[scale];
+    value = negative ? -v : v;
+    return true;
+}
 
 }  // namespace
 
 double field_value(std::string_view text) {
+    double fast = 0.0;
+    if (exact_decimal(text.data(), text.data() + text.size(), fast)) return fast;
     const char* begin = text.data();
     const char* end = begin + text.size();
     // from_chars takes no plus sign; one, before a digit or point, is allowed.
@@ -67,7 +138,9 @@ void TextChunk::convert() {
             while (i < end) {
                 const std::size_t start = i;
                 while (i < end && !separates(base[i])) ++i;
-                values.push_back(field_value(std::string_view(base + start, i - start)));
+                double value = 0.0;
+                if (!exact_decimal(base + start, base + i, value)) value = field_value(std::string_view(base + start, i - start));
+                values.push_back(value);
                 field_begin.push_back(static_cast<std::uint32_t>(start));
                 field_size.push_back(static_cast<std::uint32_t>(i - start));
                 while (i < end && separates(base[i])) ++i;
@@ -96,7 +169,9 @@ TextChunks::~TextChunks() {
 }
 
 bool TextChunks::cut(TextChunk& chunk) {
-    chunk.bytes.swap(carry_);
+    // Copied, not swapped: each buffer keeps its size, and the pages once
+    // touched are not asked for again.
+    chunk.bytes.assign(carry_);
     carry_.clear();
     chunk.oversized_field = false;
     while (!at_end_ && chunk.bytes.size() < chunk_size_) {
