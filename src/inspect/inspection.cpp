@@ -88,6 +88,7 @@ void Inspection::check_samples(const SrfPoint& p) {
         if (!seen[i]) detail[i] = std::move(text);
         seen.set(i);
     };
+    sums_ = {0.0, 0.0, 0.0};
     for (std::size_t c = 0; c < 3; ++c) {
         const std::vector<double>& s = p.samples[c];
         const double slip = p.slip_cm[c];
@@ -103,6 +104,7 @@ void Inspection::check_samples(const SrfPoint& p) {
             sum += v;
             negative |= v < 0.0;
         }
+        sums_[c] = sum;
         const double area = p.dt_s * sum;
         const std::string u = "u" + std::to_string(c + 1) + ": ";
         if (sum == 0.0 && std::all_of(s.begin(), s.end(), [](double v) { return v == 0.0; })) {
@@ -152,18 +154,18 @@ void Inspection::add_moment(const SrfPoint& p) {
         moment_.end_s = any_slip_ ? std::max(moment_.end_s, end) : end;
         any_slip_ = true;
     }
-    const bool two = !p.samples[1].empty();
-    combined_.assign(std::max(p.samples[0].size(), p.samples[1].size()), 0.0);
     double scale[2] = {0.0, 0.0};
-    for (std::size_t c = 0; c < 2; ++c) {
-        double sum = 0.0;
-        for (double v : p.samples[c]) sum += v;
-        if (sum != 0.0) scale[c] = std::fabs(p.slip_cm[c]) / (p.dt_s * sum);
+    for (std::size_t c = 0; c < 2; ++c)
+        if (sums_[c] != 0.0) scale[c] = std::fabs(p.slip_cm[c]) / (p.dt_s * sums_[c]);
+    if (p.samples[1].empty()) {
+        rate_.add(p.samples[0], p.tinit_s, p.dt_s, area_factor * scale[0], p.line);
+        return;
     }
+    combined_.assign(std::max(p.samples[0].size(), p.samples[1].size()), 0.0);
     for (std::size_t k = 0; k < combined_.size(); ++k) {
         const double r1 = k < p.samples[0].size() ? p.samples[0][k] * scale[0] : 0.0;
         const double r2 = k < p.samples[1].size() ? p.samples[1][k] * scale[1] : 0.0;
-        combined_[k] = two ? std::hypot(r1, r2) : r1;
+        combined_[k] = std::hypot(r1, r2);
     }
     rate_.add(combined_, p.tinit_s, p.dt_s, area_factor, p.line);
 }

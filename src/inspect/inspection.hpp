@@ -3,6 +3,7 @@
 // gathered in one pass over the file.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -67,7 +68,8 @@ private:
     bool truncated_in_block_ = false;
     double first_dt_ = 0.0;
     std::int64_t first_dt_line_ = 0;
-    std::vector<double> combined_;  // a point's slip rates, scaled
+    std::array<double, 3> sums_{};  // of each component's samples
+    std::vector<double> combined_;  // u1 and u2 scaled and joined
 };
 
 }  // namespace exp_slipv

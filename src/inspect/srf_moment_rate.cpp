@@ -70,10 +70,11 @@ void SrfMomentRate::add(const std::vector<double>& r, double tinit, double dt_s,
     // whole moment counts from there.
     make_room(std::min(lo, hi + 1), hi + 2, line);
 
+    const double per_sample = 1.0 / dt_s;
     double trapezoids = 0.0;  // the samples' integral up to sample k, in DT
     std::size_t k = 0;
     for (std::int64_t j = lo; j <= hi; ++j) {
-        const double u = (sample_time(j, dt_) - tinit) / dt_s;
+        const double u = (sample_time(j, dt_) - tinit) * per_sample;
         double value = r[0], within = 0.0;
         if (n > 1) {
             const auto at = static_cast<std::size_t>(std::clamp(std::floor(u), 0.0, static_cast<double>(n - 2)));
