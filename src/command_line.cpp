@@ -205,6 +205,8 @@ std::string help_text() {
     return R"(Usage: exp-slipv [OPTION]...
   or:  exp-slipv rupture [OPTION]... MODEL   (a whole rupture: see
        exp-slipv rupture --help)
+  or:  exp-slipv inspect [OPTION]... FILE.srf   (check an SRF: see
+       exp-slipv inspect --help)
 Sample a slip-velocity pulse of unit final slip, by default the exponential
 (Brune) function v(t) = (t/tau^2) exp(-t/tau), derive the slip (trapezoidal
 rule) and the slip acceleration (backward difference) and write the three

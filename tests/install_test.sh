@@ -40,7 +40,9 @@ help=$("$program" --help) || fail "--help failed"
 tags=$(sed 's/\\-/-/g' "$prefix/share/man/man1/exp-slipv.1" | awk 'previous == ".TP" { print } { previous = $0 }')
 rupture_help=$("$program" rupture --help) || fail "rupture --help failed"
 [[ $rupture_help == "Usage: exp-slipv rupture [OPTION]... MODEL"* ]] || fail "rupture --help does not begin with the usage"
-for option in $(grep -o -- '--[a-z][a-z-]*' <<< "$help$rupture_help" | sort -u); do
+inspect_help=$("$program" inspect --help) || fail "inspect --help failed"
+[[ $inspect_help == "Usage: exp-slipv inspect [OPTION]... FILE.srf"* ]] || fail "inspect --help does not begin with the usage"
+for option in $(grep -o -- '--[a-z][a-z-]*' <<< "$help$rupture_help$inspect_help" | sort -u); do
   grep -qE -- "(^| )$option([= ]|\$)" <<< "$tags" || fail "the manual page has no entry for $option"
 done
 grep -qF "exp-slipv $version" "$prefix/share/man/man1/exp-slipv.1" || fail "the manual page does not carry the version"
