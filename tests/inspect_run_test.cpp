@@ -418,7 +418,7 @@ TEST(Inspect, ALargeFileGivesTheSameBytesForAnyThreadCount) {
             blank_line = line;
         }
     }
-    add_point(3000, 200000, true);  // 0.8 MB on one line
+    add_point(3000, 300000, true);  // 1.2 MB on one line: longer than a chunk
     add_point(3001, 100, true);
     write_file(dir.file("f.srf"), text);
     ASSERT_GT(text.size(), 4u << 20);  // several chunks
