@@ -133,6 +133,8 @@ TEST(Inspect, FindingsAndVerdicts) {
         {"a leading 0", replaced(sw4_srf, "180 100 4 0", "180 100 04 0"), {{"leading_zero", {1, 7}}}, {but, cannot, cannot}},
         {"comment lines", replaced(sw4_srf, "2.0\n", "2.0\n# made by hand\n"), {{"comment_lines", {1, 2}}},
          {cannot, cannot, cannot}},
+        {"a comment after the PLANE block", replaced(sw4_srf, "POINTS 2\n", "# the points\nPOINTS 2\n"), {{"comment_lines", {1, 5}}},
+         {cannot, cannot, cannot}},
         {"comment lines, 1.0", replaced(v1_srf, "1.0\n", "1.0\n  # made by hand\n"), {{"comment_lines", {1, 2}}}, {cannot, as, as}},
         {"two blocks", "1.0\nPOINTS 1\n" + first_point_v1 + "POINTS 1\n" + second_point_v1, {}, {cannot, as, but}},
         {"two blocks for SW4", replaced(replaced(sw4_srf, "POINTS 2", "POINTS 1"), "0 500 500 0\n", "0 500 500 0\nPOINTS 1\n"), {},
@@ -418,7 +420,7 @@ TEST(Inspect, ALargeFileGivesTheSameBytesForAnyThreadCount) {
             blank_line = line;
         }
     }
-    add_point(3000, 300000, true);  // 1.2 MB on one line: longer than a chunk
+    add_point(3000, 600000, true);  // 2.4 MB on one line: longer than two chunks
     add_point(3001, 100, true);
     write_file(dir.file("f.srf"), text);
     ASSERT_GT(text.size(), 4u << 20);  // several chunks
