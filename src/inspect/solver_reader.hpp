@@ -14,7 +14,9 @@ struct Verdict {
     enum class Kind { as_written, reads_but, cannot };
     Kind kind = Kind::as_written;
     std::vector<std::string> reasons;  // what changes what it computes, or why it cannot
+    // A reason it cannot read the file outweighs what it would misread.
     void cannot(std::string why) {
+        if (kind != Kind::cannot) reasons.clear();
         kind = Kind::cannot;
         reasons.push_back(std::move(why));
     }
