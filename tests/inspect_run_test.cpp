@@ -527,4 +527,27 @@ TEST(Inspect, AnInterruptWhileWaitingForTheFileEndsTheRun) {
     }
 }
 
+// A FIFO whose writer pauses after a line that cannot be read: the refusal
+// comes at once, without waiting for more.
+TEST(Inspect, AnUnreadableLineFromAPausingWriterIsRefusedAtOnce) {
+    for (const char* threads : {"--threads=1", "--threads=2"}) {
+        TempDir dir;
+        ASSERT_EQ(::mkfifo(dir.file("f.srf").c_str(), 0644), 0);
+        ChildOptions options;
+        options.argv = {testing_support::program_path(), "inspect", threads, "f.srf"};
+        options.cwd = dir.path();
+        testing_support::Child child(options);
+        const int keep = ::open(dir.file("f.srf").c_str(), O_WRONLY);
+        ASSERT_GE(keep, 0);
+        ASSERT_EQ(::write(keep, "1.0\nPOINTS 1\n0 0 x\n", 19), 19);
+        const bool ended = child.wait(30000);
+        if (!ended) child.send(SIGKILL);
+        ::close(keep);
+        ASSERT_TRUE(ended || child.wait(timeout_ms)) << threads;
+        EXPECT_TRUE(ended) << threads << ": it waited for the writer";
+        EXPECT_EQ(child.exit_code(), 65) << threads;
+        EXPECT_EQ(child.err(), "exp-slipv: f.srf:3: 'x' where a number must be\n") << threads;
+    }
+}
+
 }  // namespace

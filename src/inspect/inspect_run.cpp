@@ -91,14 +91,20 @@ int inspect_main(int argc, char** argv) {
 
     // Read the file in one pass: facts, findings, moment and moment rate.
     Inspection inspection(o.rigidity_pa, o.dt);
+    // A refusal is reported while the chunks' threads still live: one may
+    // wait on a pipe that never ends, and the run must not wait for it.
     try {
         SrfFile file(o.srf_path);
         ReadingProgress progress(file.size());
         TextChunks chunks(file.reader(), o.threads);
         ShowingInspection showing(inspection, progress);
-        read_srf(chunks, showing);
-    } catch (const ModelError& error) {
-        refuse_srf(o, error);
+        try {
+            read_srf(chunks, showing);
+        } catch (const ModelError& error) {
+            refuse_srf(o, error);
+        } catch (const ModelReadFailure& failure) {
+            fail_reading(failure);
+        }
     } catch (const ModelReadFailure& failure) {
         fail_reading(failure);
     }

@@ -174,12 +174,15 @@ bool TextChunks::cut(TextChunk& chunk) {
     chunk.bytes.assign(carry_);
     carry_.clear();
     chunk.oversized_field = false;
+    // A pipe gives what it has: what holds a line end goes on at once, so
+    // that a writer who pauses is answered, not waited for.
     while (!at_end_ && chunk.bytes.size() < chunk_size_) {
         const std::size_t had = chunk.bytes.size();
         chunk.bytes.resize(chunk_size_ + had);
         const std::size_t got = read_(chunk.bytes.data() + had, chunk_size_);
         chunk.bytes.resize(had + got);
         if (got == 0) at_end_ = true;
+        if (got < chunk_size_ && chunk.bytes.find('\n', had) != std::string::npos) break;
     }
     if (first_) {
         first_ = false;
