@@ -21,6 +21,12 @@ std::string layout_line(const SrfFacts& f) {
     return text + ", POINTS blocks = " + std::to_string(f.blocks);
 }
 
+// The PLANE block's segments; without one, the POINTS blocks, which
+// writers give a segment each.
+std::uint64_t segments(const SrfFacts& f) {
+    return f.plane ? static_cast<std::uint64_t>(f.plane_segments) : f.blocks;
+}
+
 std::string finding_line(const std::string& file, Finding finding, const FindingRecord& r) {
     const FindingText& t = finding_text(finding);
     std::string text = "  " + file + ":" + std::to_string(r.lines.empty() ? 0 : r.lines.front()) + ": " + t.what;
@@ -42,7 +48,8 @@ std::vector<std::string> inspect_console_lines(const InspectFigures& f) {
     std::vector<std::string> lines;
     const SrfFacts& s = f.facts;
     lines.push_back(layout_line(s));
-    lines.push_back(" Points = " + std::to_string(s.points) + ", with slip = " + std::to_string(s.points_with_slip));
+    lines.push_back(" Points = " + std::to_string(s.points) + ", with slip = " + std::to_string(s.points_with_slip) +
+                    ", segments = " + std::to_string(segments(s)));
     lines.push_back(" M0 (N m) = " + number(f.moment.total_nm) + (s.eight_fields > 0 ? ", mu = " + number(f.rigidity_pa) +
                                                                      " Pa where a point gives no VS and DEN"
                                                                    : std::string()));
@@ -87,6 +94,7 @@ std::string inspect_json(const InspectFigures& f) {
     r["plane_segments"] = s.plane ? ordered_json(s.plane_segments) : ordered_json(nullptr);
     r["plane_line"] = s.plane ? ordered_json(s.plane_line) : ordered_json(nullptr);
     r["points_blocks"] = s.blocks;
+    r["segments"] = segments(s);
     r["points"] = s.points;
     r["points_with_slip"] = s.points_with_slip;
     r["rigidity_Pa_without_vs_den"] = f.rigidity_pa;
