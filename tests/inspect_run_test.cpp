@@ -189,6 +189,18 @@ TEST(Inspect, FindingsAndVerdicts) {
     }
 }
 
+// A reader that cannot read a file names only why, not what it would
+// misread as well.
+TEST(Inspect, ACannotNamesOnlyWhy) {
+    TempDir dir;
+    // No PLANE (SW4 cannot), and a point beyond the declared count.
+    write_file(dir.file("f.srf"), replaced(v1_srf, "POINTS 2", "POINTS 1"));
+    ASSERT_EQ(inspect(dir.path(), {"--report", "f.srf"}).status, 0);
+    const json sw4 = report_of(dir.path()).at("readers").at(0);
+    EXPECT_EQ(sw4.at("verdict"), cannot);
+    EXPECT_EQ(sw4.at("reasons"), json::parse(R"(["it needs a PLANE block on line 2; the file has none"])"));
+}
+
 // M0 from SLIP, mu from VS and DEN or the option; Mw by its definition.
 TEST(Inspect, TheMomentByHand) {
     const struct {
