@@ -1,18 +1,14 @@
 #include "inspect/inspect_report.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <nlohmann/json.hpp>
+
+#include "figure_text.hpp"
 
 namespace exp_slipv {
 
 namespace {
 
-std::string number(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.7g", value);
-    return text;
-}
 
 std::string layout_line(const SrfFacts& f) {
     std::string text = " Version " + (f.version.empty() ? std::string("1.0 (no version line)") : f.version);
@@ -50,16 +46,16 @@ std::vector<std::string> inspect_console_lines(const InspectFigures& f) {
     lines.push_back(layout_line(s));
     lines.push_back(" Points = " + std::to_string(s.points) + ", with slip = " + std::to_string(s.points_with_slip) +
                     ", segments = " + std::to_string(segments(s)));
-    lines.push_back(" M0 (N m) = " + number(f.moment.total_nm) + (s.eight_fields > 0 ? ", mu = " + number(f.rigidity_pa) +
+    lines.push_back(" M0 (N m) = " + figure_text(f.moment.total_nm) + (s.eight_fields > 0 ? ", mu = " + figure_text(f.rigidity_pa) +
                                                                      " Pa where a point gives no VS and DEN"
                                                                    : std::string()));
-    lines.push_back(" Mw = " + (f.moment.total_nm > 0.0 ? number(f.mw) : std::string("none (no slip)")));
+    lines.push_back(" Mw = " + (f.moment.total_nm > 0.0 ? figure_text(f.mw) : std::string("none (no slip)")));
     if (s.points_with_slip > 0) {
-        lines.push_back(" Duration (s) = " + number(f.moment.end_s - f.moment.first_onset_s) + ", from " +
-                        number(f.moment.first_onset_s) + " to " + number(f.moment.end_s));
-        lines.push_back(" Centroid time (s) = " + number(f.series.centroid_time_s));
-        lines.push_back(" Peak moment rate (N m/s) = " + number(f.series.peak_rate) + " at t (s) = " +
-                        number(f.series.peak_time_s));
+        lines.push_back(" Duration (s) = " + figure_text(f.moment.end_s - f.moment.first_onset_s) + ", from " +
+                        figure_text(f.moment.first_onset_s) + " to " + figure_text(f.moment.end_s));
+        lines.push_back(" Centroid time (s) = " + figure_text(f.series.centroid_time_s));
+        lines.push_back(" Peak moment rate (N m/s) = " + figure_text(f.series.peak_rate) + " at t (s) = " +
+                        figure_text(f.series.peak_time_s));
     }
     lines.push_back("");
     if (s.findings.empty()) {

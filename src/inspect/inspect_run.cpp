@@ -1,6 +1,7 @@
 #include "inspect/inspect_run.hpp"
 
 #include "command_line.hpp"
+#include "file_mode_parts.hpp"
 #include "inspect/inspect_command_line.hpp"
 #include "inspect/inspect_report.hpp"
 #include "inspect/inspection.hpp"
@@ -26,23 +27,10 @@ constexpr int status_unreadable_srf = 65;
 
 void say(const std::string& line) { textio::write_bytes(console, line + "\n"); }
 
-std::string path_of(const InspectOptions& o, std::string_view file) {
-    std::string path = o.output_dir;
-    if (!path.empty() && path.back() != '/') path += '/';
-    return path += file;
-}
+std::string path_of(const InspectOptions& o, std::string_view file) { return output_path(o.output_dir, file); }
 
-// "exp-slipv: FILE:LINE: what", before anything is written.
 [[noreturn]] void refuse_srf(const InspectOptions& o, const ModelError& error) {
-    std::string where = o.srf_path;
-    if (error.line > 0) where += ":" + std::to_string(error.line);
-    textio::write_bytes(textio::error_unit, std::string(program_name) + ": " + where + ": " + error.what + "\n");
-    textio::stop(status_unreadable_srf);
-}
-
-[[noreturn]] void fail_reading(const ModelReadFailure& failure) {
-    textio::write_bytes(textio::error_unit, std::string(program_name) + ": " + failure.what + "\n");
-    textio::stop(textio::status_fatal_report);
+    refuse_file(o.srf_path, error, status_unreadable_srf);
 }
 
 // Progress by the bytes read, on a terminal.

@@ -1,9 +1,10 @@
 #include "inspect/inspection.hpp"
 
+#include "figure_text.hpp"
+
 #include <algorithm>
 #include <bitset>
 #include <cmath>
-#include <cstdio>
 
 namespace exp_slipv {
 
@@ -13,11 +14,6 @@ constexpr double pa_per_cgs_rigidity = 0.1;  // dyne/cm^2 to Pa
 constexpr double m2_per_cm2 = 1e-4;
 constexpr double m_per_cm = 1e-2;
 
-std::string number(double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.7g", v);
-    return text;
-}
 
 }  // namespace
 
@@ -112,11 +108,11 @@ void Inspection::check_samples(const SrfPoint& p) {
             continue;
         }
         if (std::fabs(area - 1.0) <= sum_tolerance && std::fabs(slip - 1.0) > sum_tolerance)
-            note(Finding::normalised_samples, u + "DT sum " + number(area) + ", SLIP " + number(slip));
+            note(Finding::normalised_samples, u + "DT sum " + figure_text(area) + ", SLIP " + figure_text(slip));
         else if (std::fabs(area - slip) > sum_tolerance * std::max(std::fabs(slip), std::fabs(area)))
-            note(Finding::samples_not_slip, u + "DT sum " + number(area) + ", SLIP " + number(slip));
-        if (s.front() != 0.0) note(Finding::first_sample_not_zero, u + "first " + number(s.front()));
-        if (s.back() != 0.0) note(Finding::last_sample_not_zero, u + "last " + number(s.back()));
+            note(Finding::samples_not_slip, u + "DT sum " + figure_text(area) + ", SLIP " + figure_text(slip));
+        if (s.front() != 0.0) note(Finding::first_sample_not_zero, u + "first " + figure_text(s.front()));
+        if (s.back() != 0.0) note(Finding::last_sample_not_zero, u + "last " + figure_text(s.back()));
         if (negative) note(Finding::negative_rates);
     }
     if (!p.samples[0].empty() || !p.samples[1].empty() || !p.samples[2].empty()) {
@@ -125,7 +121,7 @@ void Inspection::check_samples(const SrfPoint& p) {
             first_dt_line_ = p.line;
         } else if (p.dt_s != first_dt_) {
             note(Finding::several_dt,
-                 "DT " + number(first_dt_) + " at line " + std::to_string(first_dt_line_) + ", " + number(p.dt_s) + " here");
+                 "DT " + figure_text(first_dt_) + " at line " + std::to_string(first_dt_line_) + ", " + figure_text(p.dt_s) + " here");
         }
     }
     for (std::size_t i = 0; i < finding_kinds; ++i)

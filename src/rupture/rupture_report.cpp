@@ -1,18 +1,13 @@
 #include "rupture/rupture_report.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <nlohmann/json.hpp>
+
+#include "figure_text.hpp"
 
 namespace exp_slipv {
 
 namespace {
-
-std::string number(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.7g", value);
-    return text;
-}
 
 std::string at_line(const RuptureFigures& f, std::int64_t line) { return f.model_file + ":" + std::to_string(line); }
 
@@ -48,24 +43,24 @@ RuptureFigures rupture_figures(const RuptureModel& model, const PulsePlans& plan
 
 std::vector<std::string> rupture_console_lines(const RuptureFigures& f) {
     std::vector<std::string> lines;
-    lines.push_back(" M0 (N m) = " + number(f.moment.total_nm));
-    lines.push_back(" Mw = " + (f.moment.total_nm > 0.0 ? number(f.moment.mw) : std::string("none (no slip)")));
+    lines.push_back(" M0 (N m) = " + figure_text(f.moment.total_nm));
+    lines.push_back(" Mw = " + (f.moment.total_nm > 0.0 ? figure_text(f.moment.mw) : std::string("none (no slip)")));
     // Published headers are rounded and sometimes disagree: a figure.
     if (f.stated_moment_nm > 0.0)
-        lines.push_back(" M0 stated by the model (N m) = " + number(f.stated_moment_nm) + ", computed/stated = " +
-                        number(f.moment.total_nm / f.stated_moment_nm));
+        lines.push_back(" M0 stated by the model (N m) = " + figure_text(f.stated_moment_nm) + ", computed/stated = " +
+                        figure_text(f.moment.total_nm / f.stated_moment_nm));
     if (f.with_slip == 0) return lines;
-    lines.push_back(" Duration (s) = " + number(f.moment.end_s - f.moment.first_onset_s) + ", from " +
-                    number(f.moment.first_onset_s) + " to " + number(f.moment.end_s));
-    lines.push_back(" Centroid time (s) = " + number(f.moment.centroid_time_s));
-    lines.push_back(" Peak moment rate (N m/s) = " + number(f.moment.peak_rate) + " at t (s) = " +
-                    number(f.moment.peak_time_s));
+    lines.push_back(" Duration (s) = " + figure_text(f.moment.end_s - f.moment.first_onset_s) + ", from " +
+                    figure_text(f.moment.first_onset_s) + " to " + figure_text(f.moment.end_s));
+    lines.push_back(" Centroid time (s) = " + figure_text(f.moment.centroid_time_s));
+    lines.push_back(" Peak moment rate (N m/s) = " + figure_text(f.moment.peak_rate) + " at t (s) = " +
+                    figure_text(f.moment.peak_time_s));
     // No bin at all: the samples' sum already misses the moment by 1 %.
     lines.push_back(" Sampled spectrum within 1 % of the closed form up to (Hz) = " +
-                    (f.band_hz > 0.0 ? number(f.band_hz) : std::string("none, not even at 0 Hz")));
-    lines.push_back(" Shortest pulse, 95 % of its slip in (s) = " + number(f.shortest_rise_s) + " = " +
-                    number(f.shortest_rise_s / f.dt) + " samples, at " + at_line(f, f.shortest_line));
-    lines.push_back(" Largest sampling correction |dt sum/slip - 1| = " + number(f.largest_correction) + ", at " +
+                    (f.band_hz > 0.0 ? figure_text(f.band_hz) : std::string("none, not even at 0 Hz")));
+    lines.push_back(" Shortest pulse, 95 % of its slip in (s) = " + figure_text(f.shortest_rise_s) + " = " +
+                    figure_text(f.shortest_rise_s / f.dt) + " samples, at " + at_line(f, f.shortest_line));
+    lines.push_back(" Largest sampling correction |dt sum/slip - 1| = " + figure_text(f.largest_correction) + ", at " +
                     at_line(f, f.correction_line));
     return lines;
 }

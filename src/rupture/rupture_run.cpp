@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "command_line.hpp"
+#include "file_mode_parts.hpp"
 #include "model/model_error.hpp"
 #include "program_messages.hpp"
 #include "rupture/moment_rate.hpp"
@@ -35,24 +36,10 @@ constexpr std::size_t pulses_named = 8;
 
 void say(const std::string& line) { textio::write_bytes(console, line + "\n"); }
 
-std::string path_of(const RuptureOptions& o, std::string_view file) {
-    std::string path = o.output_dir;
-    if (!path.empty() && path.back() != '/') path += '/';
-    return path += file;
-}
+std::string path_of(const RuptureOptions& o, std::string_view file) { return output_path(o.output_dir, file); }
 
-// "exp-slipv: FILE:LINE: what", before anything is written.
 [[noreturn]] void refuse_model(const RuptureOptions& o, const ModelError& error) {
-    std::string where = o.model_path;
-    if (error.line > 0) where += ":" + std::to_string(error.line);
-    const std::string text = std::string(program_name) + ": " + where + ": " + error.what + "\n";
-    textio::write_bytes(textio::error_unit, text);
-    textio::stop(status_bad_model);
-}
-
-[[noreturn]] void fail_reading(const ModelReadFailure& failure) {
-    textio::write_bytes(textio::error_unit, std::string(program_name) + ": " + failure.what + "\n");
-    textio::stop(textio::status_fatal_report);
+    refuse_file(o.model_path, error, status_bad_model);
 }
 
 
