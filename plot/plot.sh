@@ -49,7 +49,7 @@ check() {  # file, header, number of fields, number of records[, why that number
     {
       if (NF != fields) { print name ": " file ":" NR ": " NF " fields, not " fields; bad = 1; exit }
       for (i = 1; i <= NF; i++)
-        if ($i !~ /^ *-?([0-9]+\.?[0-9]*|\.[0-9]+)([Ee]?[-+][0-9]+)?$/) {
+        if ($i !~ /^ *-?([0-9]+\.?[0-9]*|\.[0-9]+)(E[-+][0-9]+)?$/) {
           print name ": " file ":" NR ": field " i " is not a number: \"" $i "\""; bad = 1; exit
         }
     }
@@ -80,13 +80,8 @@ gnuplot -e "set terminal" 2>&1 | grep -q pngcairo || terminal="png size $width,$
 work=$(mktemp -d "$dir/.exp-slipv-plot.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# Exponents of three digits are written without their "E" ("0.1234-120"):
-# put it back, so that awk and gnuplot read such values right.
-with_e() { sed -E 's/([0-9])([-+][0-9]{3})/\1E\2/g' "$1"; }
-with_e "$slip" > "$work/slip.csv"
-with_e "$spectrum" > "$work/spectrum.csv"
-slip_data=$work/slip.csv
-spectrum_data=$work/spectrum.csv
+slip_data=$slip
+spectrum_data=$spectrum
 
 # What the run was, read off its files.  The times are k dt, each printed
 # within 1 % of dt, so the last over the steps gives dt to the last digit

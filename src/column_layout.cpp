@@ -16,6 +16,10 @@ namespace {
 constexpr int probe_width = 64;
 // A double carries no more significant digits than this.
 constexpr int max_exponent_digits = 17;
+// The most exponent digits the plain Ew.d field shows with its letter, and
+// the digits of the wider exponent.
+constexpr int two_digit_exponent = 99;
+constexpr int wide_exponent_digits = 3;
 // Characters of an Es.d exponent field beside its digits: two blanks (one
 // of them for a sign), "0.", and four for the exponent.
 constexpr int exponent_field_overhead = 8;
@@ -86,6 +90,25 @@ int field_exponent(double value, int digits) {
     return exponent.front() == '-' ? -magnitude : magnitude;
 }
 
+// The exponent digits an Ew.d column needs for its extent: 3 where its
+// largest or smallest magnitude, rounded to d digits, has an exponent beyond
+// two digits; the magnitudes between them have exponents between theirs.
+int exponent_digits_for(const ColumnExtent& extent, int digits) {
+    const double largest = std::max(extent.largest_positive(), extent.largest_negative());
+    const auto beyond_two = [&](double magnitude) {
+        return std::isfinite(magnitude) && magnitude > 0.0 &&
+               std::abs(field_exponent(magnitude, digits)) > two_digit_exponent;
+    };
+    return beyond_two(largest) || beyond_two(extent.smallest_magnitude()) ? wide_exponent_digits : 0;
+}
+
+Field with_exponent_digits(Field field, const ColumnExtent& extent) {
+    if (exponent_digits_for(extent, field.digits) == 0) return field;
+    ++field.width;  // "E-100" for "-100"
+    field.exponent_digits = wide_exponent_digits;
+    return field;
+}
+
 Field exponent_column(const Field& standard, double largest, const ColumnNeeds& needs) {
     int digits = std::max(standard.digits, needs.significant_digits);
     const auto enough = [&] {
@@ -101,6 +124,7 @@ std::string field_text(const Field& field) {
     text += std::to_string(field.width);
     text += '.';
     text += std::to_string(field.digits);
+    if (field.exponent_digits > 0) text += "E" + std::to_string(field.exponent_digits);
     return text;
 }
 
@@ -112,7 +136,8 @@ ColumnNeeds spaced_needs(double step, const EvenGrid& grid) { return {min_signif
 
 Field plan_column(const Field& standard, const ColumnExtent& extent, const ColumnNeeds& needs) {
     const double largest = std::max(extent.largest_positive(), extent.largest_negative());
-    if (standard.exponent || !(largest > 0.0)) return standard;
+    if (standard.exponent) return with_exponent_digits(standard, extent);
+    if (!(largest > 0.0)) return standard;
     for (int decimals = standard.digits;; ++decimals) {
         const std::string positive = fixed_text(extent.largest_positive(), decimals);
         const std::string negative = fixed_text(-extent.largest_negative(), decimals);
@@ -124,7 +149,7 @@ Field plan_column(const Field& standard, const ColumnExtent& extent, const Colum
             values_print_true(needs, decimals))
             return {false, width, decimals};
     }
-    return exponent_column(standard, largest, needs);
+    return with_exponent_digits(exponent_column(standard, largest, needs), extent);
 }
 
 std::string record_format_text(const Field& first, std::span<const Field> rest) {

@@ -12,11 +12,18 @@
 //     exponent column Es+8.s, s being its decimals (at least its significant
 //     digits), raised until one step spans two units of the last digit at the
 //     largest value and half a unit there is within 1 % of the step.
-// The exponent columns of the spectra are kept as they are.
+// An exponent column keeps its field unless a value's exponent needs three
+// digits (below 1e-99 or from 1e99): then every field of the column carries
+// a three-digit exponent with its letter, Ew+1.dE3 ("0.8701E-100",
+// "0.1234E+001"), which every reader of numbers parses; the plain Ew.d would
+// write "0.8701-100", which some readers take for 0.8701.  A value below the
+// smallest normal double is written as 0 in an exponent column.
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -26,22 +33,39 @@ struct Field {
     bool exponent = false;
     int width = 0;
     int digits = 0;  // decimals (F) or significant digits (E)
+    int exponent_digits = 0;  // E fields: 3 for Ew.dE3, 0 for the plain exponent
     bool operator==(const Field&) const = default;
 };
 
-// The largest magnitudes among a column's positive and negative values.
+// A value as an exponent column writes it: below the smallest normal double
+// it is 0 (its digits would be those of a subnormal, which some readers
+// refuse).
+inline double normal_or_zero(double value) {
+    return std::fabs(value) < std::numeric_limits<double>::min() ? 0.0 : value;
+}
+
+// A value as its column's field takes it.
+inline double as_written(bool exponent_column, double value) { return exponent_column ? normal_or_zero(value) : value; }
+
+// The largest magnitudes among a column's positive and negative values, and
+// the smallest magnitude that an exponent column writes with its digits.
 class ColumnExtent {
 public:
     void add(double value) {
         largest_positive_ = std::max(largest_positive_, value);
         largest_negative_ = std::max(largest_negative_, -value);
+        const double magnitude = std::fabs(normal_or_zero(value));
+        if (magnitude > 0.0) smallest_magnitude_ = std::min(smallest_magnitude_, magnitude);
     }
     double largest_positive() const { return largest_positive_; }
     double largest_negative() const { return largest_negative_; }
+    // Infinity when no value is a normal number other than 0.
+    double smallest_magnitude() const { return smallest_magnitude_; }
 
 private:
     double largest_positive_ = 0.0;
     double largest_negative_ = 0.0;
+    double smallest_magnitude_ = std::numeric_limits<double>::infinity();
 };
 
 inline constexpr int min_significant_digits = 4;

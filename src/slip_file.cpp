@@ -39,12 +39,15 @@ void write_slip_file(double* svwave, const Parameters& p, const Source& source) 
                                plan_column(standard_history_field, acceleration, history_needs())};
     // sample_time(k, dt), k = 0 .. nt-1.
     const ColumnNeeds times = spaced_needs(p.dt, {0, p.nt, p.dt, 1.0});
-    const textio::Format slip_format(record_format_text(plan_column(standard_time_field, time, times), histories));
+    const Field time_field = plan_column(standard_time_field, time, times);
+    const textio::Format slip_format(record_format_text(time_field, histories));
 
     textio::open_unit(slip_unit, output_path(p, slip_file_name));
     textio::write_line(slip_unit, slip_header);
     for_each_record(svwave, p, source, [&](double t, double v, double svs, double sva) {
-        textio::write_record(slip_unit, slip_format, {t, v, svs, sva});
+        textio::write_record(slip_unit, slip_format,
+                             {as_written(time_field.exponent, t), as_written(histories[0].exponent, v),
+                              as_written(histories[1].exponent, svs), as_written(histories[2].exponent, sva)});
     });
     textio::close_unit(slip_unit);
 }

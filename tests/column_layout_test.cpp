@@ -10,7 +10,10 @@
 
 namespace exp_slipv {
 // Fields as a reader of the failures knows them: "F8.4", "E15.7".
-void PrintTo(const Field& f, std::ostream* out) { *out << (f.exponent ? 'E' : 'F') << f.width << '.' << f.digits; }
+void PrintTo(const Field& f, std::ostream* out) {
+    *out << (f.exponent ? 'E' : 'F') << f.width << '.' << f.digits;
+    if (f.exponent_digits > 0) *out << 'E' << f.exponent_digits;
+}
 }  // namespace exp_slipv
 
 namespace {
@@ -51,14 +54,14 @@ TEST(ColumnLayout, StandardFieldsStayWhereTheyShowTheValues) {
         {"default slip", f157, {0.0, 0.9999794}, history, f157},
         {"default accelerations", f157, {1.0, -0.1353}, history, f157},
         {"999.9999 still fits F8.4", f84, {999.9999}, plain, f84},
-        {"spectra", e124, {1e-300, 1e300}, plain, e124},
+        {"spectra within two exponent digits", e124, {1e-99, 9.9e98}, plain, e124},
         {"all zero", f157, {0.0, -0.0}, history, f157},
     };
     for (const Case& c : cases) EXPECT_EQ(exp_slipv::plan_column(c.standard, extent_of(c.values), c.needs), c.expected) << c.what;
 }
 
 TEST(ColumnLayout, ColumnsWidenByTheDocumentedRule) {
-    const Field f84{false, 8, 4}, f157{false, 15, 7};
+    const Field f84{false, 8, 4}, f157{false, 15, 7}, e124{true, 12, 4};
     const Case cases[] = {
         // "1000.0000" after rounding: nine characters.
         {"rounding carries into a new digit", f84, {999.99995}, plain, {false, 9, 4}},
@@ -105,6 +108,19 @@ TEST(ColumnLayout, ColumnsWidenByTheDocumentedRule) {
         // last digit at 1e-19, a sixth of a step, half a unit 8 %; with 11
         // digits half a unit is 0.8 % of the step.
         {"tiny frequencies in exponent form", f84, {5e-10}, spaced_to(6e-19, 5e-10), {true, 19, 11}},
+        // An exponent column whose values need three exponent digits: one
+        // character more and E3, whether the smallest or the largest needs
+        // them; a value that only rounds to 1e-99 does not; subnormals are
+        // written as 0 and need nothing; zeros neither.
+        {"a spectrum reaching 1e-300", e124, {0.5, 1e-300, 0.0}, plain, {true, 13, 4, 3}},
+        {"a spectrum reaching 1e100", e124, {1e100, 0.5}, plain, {true, 13, 4, 3}},
+        {"down to 0.1e-99", e124, {0.5, 1e-100, 9.99996e-101}, plain, e124},
+        {"just below 0.1e-99", e124, {0.5, 9.99e-101}, plain, {true, 13, 4, 3}},
+        {"subnormals and zeros", e124, {0.5, 4e-320, -4e-320, 0.0}, plain, e124},
+        {"a negative tiny value", e124, {0.5, -1e-200}, plain, {true, 13, 4, 3}},
+        // A column made an exponent column by its large values, whose small
+        // ones need three digits too.
+        {"large and tiny values", f157, {1e18, 1e-200}, history, {true, 16, 7, 3}},
     };
     for (const Case& c : cases) EXPECT_EQ(exp_slipv::plan_column(c.standard, extent_of(c.values), c.needs), c.expected) << c.what;
 }
@@ -116,6 +132,9 @@ TEST(ColumnLayout, RecordFormatsGroupAlikeFields) {
     const std::vector<Field> spectra(4, e124);
     EXPECT_EQ(exp_slipv::record_format_text({false, 8, 4}, alike), "(F8.4,3(\x02,\x02,F15.7))");
     EXPECT_EQ(exp_slipv::record_format_text({false, 8, 4}, spectra), "(F8.4,4(\x02,\x02,E12.4))");
+    const std::vector<Field> wide_exponents{e124, {true, 13, 4, 3}};
+    EXPECT_EQ(exp_slipv::record_format_text({false, 8, 4}, wide_exponents),
+              "(F8.4,\x02,\x02,E12.4,\x02,\x02,E13.4E3)");
     EXPECT_EQ(exp_slipv::record_format_text({true, 16, 8}, mixed),
               "(E16.8,\x02,\x02,F15.7,\x02,\x02,E15.7,\x02,\x02,F15.7)");
 }

@@ -59,6 +59,33 @@ TEST(ExponentField, Table) {
         EXPECT_EQ(textio::exponent_field(c.value, c.w, c.d), c.text) << c.value << " E" << c.w << "." << c.d;
 }
 
+// Ew.dEe: the exponent in exactly e digits, always with its letter; the
+// rest of the field as Ew.d lays it out in the width left.
+TEST(ExponentDigitsField, Table) {
+    const struct {
+        double value;
+        int w, d, e;
+        const char* text;
+    } cases[] = {
+        {0.8701e-100, 13, 4, 3, "  0.8701E-100"}, {1.0, 13, 4, 3, "  0.1000E+001"},
+        {0.0, 13, 4, 3, "  0.0000E+000"},         {-2.5e-300, 13, 4, 3, " -0.2500E-299"},
+        {2.2250738585072014e-308, 13, 4, 3, "  0.2225E-307"},
+        {1.7976931348623157e308, 13, 4, 3, "  0.1798E+309"},
+        // Rounded to four digits it is 0.1000 x 10^-99.
+        {9.99996e-101, 13, 4, 3, "  0.1000E-099"},
+        // No blank, then no room for the "0", then none for the sign: as Ew.d.
+        {0.8701e-100, 11, 4, 3, "0.8701E-100"},
+        {-0.8701e-100, 11, 4, 3, "-.8701E-100"},  {-0.8701e-100, 10, 4, 3, "**********"},
+        // More exponent digits than e: asterisks.
+        {1e-101, 10, 4, 2, "**********"},         {1e-11, 9, 4, 1, "*********"},
+        {1e-5, 9, 4, 1, "0.1000E-4"},             {1e-5, 11, 4, 2, " 0.1000E-04"},
+        {std::nan(""), 13, 4, 3, "          NaN"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(textio::exponent_digits_field(c.value, c.w, c.d, c.e), c.text)
+            << c.value << " E" << c.w << "." << c.d << "E" << c.e;
+}
+
 TEST(ListDouble, Table) {
     const struct {
         double value;

@@ -75,7 +75,7 @@ other)
     fail "plot.sh misplaced the slow peak: $out"
   # Values with three-digit exponents are read as numbers, not as their mantissas.
   (cd "$dir" && "$program" --tau=1e-9 --dt=1e-9 --samples=1024 --no-pause > /dev/null 2>&1) || fail "the program failed"
-  grep -q '[0-9]-[0-9][0-9][0-9],\|[0-9]-[0-9][0-9][0-9]$' "$dir/Exp_Slip.csv" || fail "the run wrote no three-digit exponent"
+  grep -q '[0-9]E[-+][0-9][0-9][0-9]' "$dir/Exp_Slip.csv" || fail "the run wrote no three-digit exponent"
   out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
   [[ $out == *"tau = 1e-09 s, dt = 1e-09 s, 1024 samples: time 0 to 1e-08 s, peak velocity 3.678794e+08 /s at t = 1e-09 s"* ]] ||
     fail "plot.sh misread the tiny run: $out"

@@ -59,6 +59,8 @@ TEST(Record, FormatItems) {
         // directly inside the outer parentheses, with its full count.
         {"(F3.0,2('/',F3.0))", {1, 2, 3, 4, 5}, " 1./ 2./ 3.\n/ 4./ 5.\n"},
         {"('[',F3.0,']')", {1, 2}, "[ 1.]\n[ 2.]\n"},
+        // Ew.dEe: the exponent in e digits with its letter, in either case.
+        {"(E13.4E3,',',e12.4e2)", {0.8701e-100, 0.5}, "  0.8701E-100,  0.5000E+00\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(record(c.format, c.values), c.text) << c.format;
 }
@@ -76,6 +78,8 @@ TEST(RecordFormat, ParseErrors) {
         {"(F8.4,'abc)", textio::FormatError::unterminated_text},
         {"(\x02,)", textio::FormatError::unterminated_text},
         {"(F8.4,3(\x02,\x02,F15.7))", textio::FormatError::none},
+        {"(E13.4E)", textio::FormatError::syntax},      {"(E13.4E0)", textio::FormatError::syntax},
+        {"(F13.4E3)", textio::FormatError::syntax},     {"(E13.4E3)", textio::FormatError::none},
         {"()", textio::FormatError::none},
     };
     for (const auto& c : cases) {

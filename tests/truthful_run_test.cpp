@@ -124,6 +124,79 @@ TEST(TruthfulColumns, OtherSourcesKeepTheirPrecision) {
     check_run({"0.01", 0.01L, 1.0L, 8192});    // the default run
 }
 
+// A field as a strict reader takes it: blanks, then one number that strtod
+// reads to the field's end.  "0.8701-100" fails (strtod stops at the "-").
+bool parses_whole(const std::string& field, double& value) {
+    const std::size_t start = field.find_first_not_of(' ');
+    if (start == std::string::npos) return false;
+    char* end = nullptr;
+    value = std::strtod(field.c_str() + start, &end);
+    return end == field.c_str() + field.size() && end != field.c_str() + start;
+}
+
+void expect_every_field_parses(const std::vector<std::vector<std::string>>& rows, const std::string& what) {
+    int failures = 0;
+    for (std::size_t r = 0; r < rows.size() && failures < 5; ++r)
+        for (const std::string& field : rows[r]) {
+            double value = 0.0;
+            if (!parses_whole(field, value)) {
+                ADD_FAILURE() << what << " record " << r + 1 << ": '" << field << "' is not one number";
+                ++failures;
+            }
+        }
+}
+
+// A Gaussian of sigma 0.05 s sampled at 1 ms: its closed form
+// e^(-omega^2 sigma^2 / 2) falls through 1e-100 near 68 Hz and below the
+// smallest normal double near 119 Hz; its sampled spectrum stays near 1e-17.
+TEST(TruthfulColumns, ExponentsOfThreeDigitsParseAsNumbers) {
+    TempDir dir;
+    const Outcome result = run(dir.path(), {"--shape=gaussian", "--sigma=0.05", "--delay=0.5", "--dt=0.001", "--samples=4096"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto spectrum = records(read_file(dir.file("Exp_Amp.csv")));
+    ASSERT_EQ(spectrum.size(), 2047u);
+    expect_every_field_parses(spectrum, "Exp_Amp.csv");
+    int three_digit = 0, zeros = 0;
+    for (std::size_t r = 0; r < spectrum.size(); ++r) {
+        const long double hz = static_cast<long double>(r + 1) / (4096 * 0.001L);
+        const long double om = 2 * 3.14159265358979323846264338327950288L * hz;
+        const long double closed = std::exp(-om * om * 0.05L * 0.05L / 2);
+        double printed = 0.0;
+        ASSERT_TRUE(parses_whole(spectrum[r][3], printed));
+        if (closed < 2.2250738585072014e-308L) {
+            // Below the smallest normal double: 0, with the column's exponent.
+            EXPECT_EQ(spectrum[r][3], "  0.0000E+000") << "record " << r + 1;
+            ++zeros;
+            continue;
+        }
+        // The 4 digits of the closed form, whatever its exponent (the
+        // program's pi has 10 digits: 1e-9 relative in omega, 2e-9 om^2 s^2).
+        const long double pi_error = 2.1e-9L * om * om * 0.05L * 0.05L;
+        EXPECT_LE(std::fabs(printed / closed - 1), 5.001e-4L + pi_error) << "record " << r + 1 << ": '" << spectrum[r][3] << "'";
+        if (closed < 1e-99L) {
+            ++three_digit;
+            EXPECT_EQ(spectrum[r][3].size(), 13u) << spectrum[r][3];
+            EXPECT_NE(spectrum[r][3].find("E-"), std::string::npos) << spectrum[r][3];
+        }
+    }
+    EXPECT_GT(three_digit, 200);
+    EXPECT_GT(zeros, 300);
+    // A column that needs no third digit keeps its E12.4 field.
+    EXPECT_EQ(spectrum[0][1].size(), 12u) << spectrum[0][1];
+}
+
+TEST(TruthfulColumns, ATinySourcesSlipFileParsesAsNumbers) {
+    TempDir dir;
+    // Accelerations to 1e18 and slip-rate tails below 1e-300.
+    const Outcome result = run(dir.path(), {"--tau=1e-9", "--dt=1e-9", "--samples=1024"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto slip = records(read_file(dir.file("Exp_Slip.csv")));
+    expect_every_field_parses(slip, "Exp_Slip.csv");
+    expect_every_field_parses(records(read_file(dir.file("Exp_Amp.csv"))), "Exp_Amp.csv");
+    // The first acceleration is 1/tau^2 = 1e18, in a column of E3 exponents.
+    EXPECT_EQ(slip[0][3], "  0.1000000E+019");
+}
+
 // Earlier files of another run in place, one of which may not be written:
 // the run stops with the report of today for that file and leaves both
 // files byte for byte as they were.

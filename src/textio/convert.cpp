@@ -169,6 +169,45 @@ void write_exponent(char* out, double value, int w, int d) {
     if (!write_exponent_short(out, value, w, d)) write_exponent_after_short(out, value, w, d);
 }
 
+void write_exponent_digits(char* out, double value, int w, int d, int e) {
+    if (w <= 0) return;
+    if (!std::isfinite(value)) return write_non_finite(out, value, w);
+    // The plain field, whose exponent takes exponent_characters, with room
+    // for the e + 2 characters of this one:
+    //   [blanks][-][0].DDDD E+dd   or   [blanks][-][0].DDDD +ddd
+    //   [blanks][-][0].DDDD E+ddd...      (e digits)
+    const int plain_width = w - (e + 2) + exponent_characters;
+    if (e < 1 || plain_width <= exponent_characters) {
+        fill(out, '*', w);
+        return;
+    }
+    char room[exponent_digits_room];
+    std::string wide;  // a field wider than usual
+    char* plain = room;
+    if (plain_width > exponent_digits_room) {
+        wide.resize(static_cast<std::size_t>(plain_width));
+        plain = wide.data();
+    }
+    write_exponent(plain, value, plain_width, d);
+    if (plain[0] == '*') {
+        fill(out, '*', w);
+        return;
+    }
+    const char* exponent_text = plain + plain_width - exponent_characters;
+    const bool lettered = exponent_text[0] == 'E';
+    const char sign = lettered ? exponent_text[1] : exponent_text[0];
+    int magnitude = 0;
+    for (const char* c = exponent_text + (lettered ? 2 : 1); c < exponent_text + exponent_characters; ++c)
+        magnitude = magnitude * 10 + (*c - '0');
+    char* p = out;
+    std::memcpy(p, plain, static_cast<std::size_t>(plain_width - exponent_characters));
+    p += plain_width - exponent_characters;
+    *p++ = 'E';
+    *p++ = sign;
+    for (int i = e - 1; i >= 0; --i, magnitude /= 10) p[i] = static_cast<char>('0' + magnitude % 10);
+    if (magnitude != 0) fill(out, '*', w);  // more exponent digits than e
+}
+
 int write_list_double(char* out, double value) {
     out[0] = ' ';
     out[1] = value < 0 ? '-' : ' ';
@@ -204,6 +243,12 @@ int write_list_double(char* out, double value) {
 std::string fixed_field(double value, int w, int d) {
     std::string text(static_cast<std::size_t>(std::max(w, 0)), ' ');
     write_fixed(text.data(), value, w, d);
+    return text;
+}
+
+std::string exponent_digits_field(double value, int w, int d, int e) {
+    std::string text(static_cast<std::size_t>(std::max(w, 0)), ' ');
+    write_exponent_digits(text.data(), value, w, d, e);
     return text;
 }
 

@@ -82,6 +82,11 @@ private:
         field.kind = (c == 'F' || c == 'f') ? FormatItem::Kind::fixed : FormatItem::Kind::exponent;
         if (!number(field.width)) return false;
         if (take('.') && !number(field.digits)) return false;
+        // Ew.dEe: an exponent of e digits, always with its letter.
+        if (field.kind == FormatItem::Kind::exponent && (peek() == 'E' || peek() == 'e')) {
+            ++at_;
+            if (!number(field.exponent_digits) || field.exponent_digits == 0) return false;
+        }
         if (!counted) {
             format_.items.push_back(std::move(field));
             return true;

@@ -13,6 +13,7 @@ struct FormatItem {
     Kind kind = Kind::text;
     int width = 0;     // fields
     int digits = 0;    // fields: decimals (F) or significant digits (E)
+    int exponent_digits = 0;  // Ew.dEe's e; 0: the plain Ew.d exponent
     int count = 1;     // group_open: how often the group is walked
     std::string text;  // literal text, quotes resolved
 };

@@ -28,6 +28,7 @@ struct RecordPlan {
         bool exponent = false;
         int width = 0;  // never negative: a field of no width writes nothing
         int digits = 0;
+        int exponent_digits = 0;
         std::size_t text_offset = 0;  // its literal text, in texts
         std::size_t text_size = 0;
     };
@@ -89,7 +90,8 @@ void build_plan(const RecordFormat& format, std::size_t values, RecordPlan& plan
         RecordPlan::Record& record = plan.records.back();
         const int width = std::max(field->width, 0);
         const std::size_t text_size = plan.texts.size() - text_start;
-        record.fields.push_back({field->kind == FormatItem::Kind::exponent, width, field->digits, text_start, text_size});
+        record.fields.push_back({field->kind == FormatItem::Kind::exponent, width, field->digits,
+                                 field->exponent_digits, text_start, text_size});
         record.width += static_cast<std::int64_t>(text_size) + width;
         text_start = plan.texts.size();
     }
@@ -114,7 +116,9 @@ const double* write_planned_record(const RecordPlan& plan, const RecordPlan::Rec
     for (const RecordPlan::Field& field : record.fields) {
         put_bytes(p, plan.texts.data() + field.text_offset, field.text_size);
         p += field.text_size;
-        if (field.exponent)
+        if (field.exponent_digits > 0)
+            write_exponent_digits(p, *value++, field.width, field.digits, field.exponent_digits);
+        else if (field.exponent)
             write_exponent(p, *value++, field.width, field.digits);
         else
             write_fixed(p, *value++, field.width, field.digits);
