@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <variant>
 
@@ -27,6 +28,7 @@ enum OptionId : int {
     opt_shape = 256,
     opt_dt,
     opt_samples,
+    opt_length,
     opt_output_dir,
     opt_no_pause,
     opt_version,
@@ -41,6 +43,7 @@ const option fixed_options[] = {
     {"shape", required_argument, nullptr, opt_shape},
     {"dt", required_argument, nullptr, opt_dt},
     {"samples", required_argument, nullptr, opt_samples},
+    {"length", required_argument, nullptr, opt_length},
     {"output-dir", required_argument, nullptr, opt_output_dir},
     {"no-pause", no_argument, nullptr, opt_no_pause},
     {"export", required_argument, nullptr, opt_export},
@@ -102,6 +105,9 @@ CommandLine parse_command_line(int argc, char** argv) {
 
     const Shape* shape = find_shape(default_shape);
     ShapeValues shape_values;
+    bool samples_given = false;
+    std::optional<double> length;  // --length: the samples follow from dt, whichever came first
+    std::string length_text;
     opterr = 0;
     optind = 0;  // a full reset, also of getopt's internal state
     for (;;) {
@@ -135,6 +141,14 @@ CommandLine parse_command_line(int argc, char** argv) {
                 const Checked<std::int32_t> nt = sample_count(value);
                 if (const Refusal* r = std::get_if<Refusal>(&nt)) return fail(refused(name, value, r->reason));
                 p.nt = std::get<std::int32_t>(nt);
+                samples_given = true;
+                break;
+            }
+            case opt_length: {
+                const Checked<double> seconds_given = seconds(value);
+                if (const Refusal* r = std::get_if<Refusal>(&seconds_given)) return fail(refused(name, value, r->reason));
+                length = std::get<double>(seconds_given);
+                length_text = value;
                 break;
             }
             case opt_output_dir: {
@@ -175,6 +189,12 @@ CommandLine parse_command_line(int argc, char** argv) {
         }
     }
     if (optind < argc) return fail("unexpected operand '" + std::string(argv[optind]) + "'");
+    if (length) {
+        if (samples_given) return fail("--length=" + length_text + " cannot be used with --samples: each sets the samples");
+        const Checked<std::int32_t> nt = samples_covering(*length, p.dt);
+        if (const Refusal* r = std::get_if<Refusal>(&nt)) return fail(refused("length", length_text, r->reason));
+        p.nt = std::get<std::int32_t>(nt);
+    }
     MadeSource source = make_source(*shape, shape_values);
     if (const Refusal* r = std::get_if<Refusal>(&source)) return fail(r->reason);
     p.source = std::get<std::shared_ptr<const Source>>(std::move(source));
@@ -182,8 +202,10 @@ CommandLine parse_command_line(int argc, char** argv) {
     for (const std::string& name : p.exports) {
         const ExportFormat* format = find_export_format(name);
         if (p.nt < format->min_samples())
-            return fail("--export=" + name + " cannot be used with --samples=" + std::to_string(p.nt) + ": " +
-                        std::string(format->min_samples_reason()));
+            return fail("--export=" + name + " cannot be used with " +
+                        (length ? "--length=" + length_text + " (" + std::to_string(p.nt) + " samples)"
+                                : "--samples=" + std::to_string(p.nt)) +
+                        ": " + std::string(format->min_samples_reason()));
     }
     return line;
 }
@@ -223,6 +245,9 @@ and a time scale only one way:
       --samples=N               number of samples, 2 to 16777216
                                 (default 8192); the transform pads the
                                 record with zeros to a power of two
+      --length=SECONDS          as many samples as cover 0 to SECONDS at dt
+                                (60 s at dt 0.004: 15001), in place of
+                                --samples and within its limits
 Source time functions for solvers (written whole or not at all):
       --export=FORMAT[,FORMAT...]  also write the pulse in each FORMAT:
 )" + formats + R"(      --quantity=QUANTITY       what the exports hold: cumulative (default), the

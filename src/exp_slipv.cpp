@@ -3,6 +3,7 @@
 #include <complex>
 #include <string>
 
+#include "export/export_content.hpp"
 #include "export/export_format.hpp"
 #include "report/report_console.hpp"
 #include "report/report_json.hpp"
@@ -47,7 +48,8 @@ void announce_files(const Parameters& p, const std::vector<const ExportFormat*>&
     write_line(console_out, " Slip functions are stored in " + output_path(p, slip_file_name));
     write_line(console_out, " Fourier spectrum is stored in " + output_path(p, spectrum_file_name));
     for (const ExportFormat* format : exports)
-        write_line(console_out, " " + std::string(format->solver()) + " source time function is stored in " +
+        write_line(console_out, " " + std::string(format->solver()) + " source time function (" +
+                                    std::string(quantity_description(p.quantity)) + ") is stored in " +
                                     export_path(p, *format));
     if (p.report) write_line(console_out, " The report is stored in " + output_path(p, report_file_name));
 }

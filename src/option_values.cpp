@@ -81,6 +81,19 @@ Checked<double> frequency(std::string_view text) {
     return value;
 }
 
+Checked<std::int32_t> samples_covering(double length, double dt) {
+    // length and dt are decimals read to the nearest double: their quotient
+    // misses a whole number of steps by a few units of its last place.
+    constexpr double whole_tolerance = 1e-9;
+    const double steps = length / dt;
+    const double nearest = std::round(steps);
+    const double whole = std::fabs(steps - nearest) <= whole_tolerance * std::max(1.0, nearest) ? nearest : std::ceil(steps);
+    if (!(whole + 1.0 <= static_cast<double>(max_samples)))
+        return Refusal{"needs " + (whole + 1.0 < 1e15 ? std::to_string(static_cast<std::int64_t>(whole) + 1) : std::string("over 1e15")) +
+                       " samples at this dt, beyond " + std::to_string(max_samples) + " (2^24)"};
+    return static_cast<std::int32_t>(whole) + 1;
+}
+
 Checked<std::int32_t> sample_count(std::string_view text) {
     if (text.empty()) return Refusal{"the value is empty"};
     for (char c : text)

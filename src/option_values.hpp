@@ -39,6 +39,12 @@ inline constexpr double min_hertz = 1e-9;
 inline constexpr double max_hertz = 1e9;
 Checked<double> frequency(std::string_view text);
 
+// The samples k dt, k = 0 .. n-1, that cover [0, length]: the steps
+// length/dt, taken whole when they are within rounding of a whole number
+// (60 s at 0.004 s: 15000 steps, 15001 samples), else rounded up.  A
+// refusal when they fall outside min_samples to max_samples.
+Checked<std::int32_t> samples_covering(double length, double dt);
+
 // A whole number from min_samples to max_samples.
 Checked<std::int32_t> sample_count(std::string_view text);
 

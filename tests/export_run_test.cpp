@@ -240,12 +240,14 @@ void check_exports(const Source& s, bool rate) {
     const Outcome result = run(dir.path(), args);
     const std::string what = (rate ? "rate " : "cumulative ") + std::to_string(s.samples);
     ASSERT_EQ(result.status, 0) << what << result.err;
+    // Each line names what the file holds.
+    const std::string held = rate ? "(slip rate)" : "(cumulative slip)";
     EXPECT_NE(result.out.find("  Fourier spectrum is stored in Exp_Amp.csv\n"
-                              "  SW4 source time function is stored in Exp_STF_sw4.txt\n"
-                              "  SPECFEM3D source time function is stored in Exp_STF_specfem3d.txt\n"
-                              "  SPECFEM2D source time function is stored in Exp_STF_specfem2d.txt\n"
-                              "  SEM2DPACK source time function is stored in Exp_STF_sem2dpack.tab\n"
-                              "  SAC source time function is stored in Exp_STF.sac\n\n"),
+                              "  SW4 source time function " + held + " is stored in Exp_STF_sw4.txt\n"
+                              "  SPECFEM3D source time function " + held + " is stored in Exp_STF_specfem3d.txt\n"
+                              "  SPECFEM2D source time function " + held + " is stored in Exp_STF_specfem2d.txt\n"
+                              "  SEM2DPACK source time function " + held + " is stored in Exp_STF_sem2dpack.tab\n"
+                              "  SAC source time function " + held + " is stored in Exp_STF.sac\n\n"),
               std::string::npos)
         << what << result.out;
     read_sw4(read_file(dir.file("Exp_STF_sw4.txt")), s, rate);

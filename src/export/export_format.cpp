@@ -15,8 +15,6 @@ std::vector<const ExportFormat*>& registry() {
 
 }  // namespace
 
-std::string_view quantity_name(Quantity quantity) { return quantity == Quantity::cumulative ? "cumulative" : "rate"; }
-
 bool register_export_format(const ExportFormat& format) {
     registry().push_back(&format);
     return true;

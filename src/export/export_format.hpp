@@ -18,7 +18,6 @@ enum class Quantity {
     rate,        // its derivative v(t), of unit integral
 };
 
-std::string_view quantity_name(Quantity quantity);
 
 // The exported series: the closed form of the source at t = k dt, for
 // k = 0 .. samples-1; exact, not the slip file's trapezoid.

@@ -29,8 +29,6 @@ constexpr double slip_threshold = 0.95;
 constexpr double evaluation_margin = 1e-12;
 // The most samples of a pulse without a closed-form sampled transform that a
 // trial dt may take: below such a dt the search stops and says so.
-// |V| below which the band is not judged (|V(0)| = 1).
-constexpr double closed_form_zero = 1e-12;
 constexpr std::int64_t max_trial_samples = std::int64_t{1} << 15;
 
 void measure_pulse(RunReport& r, const Parameters& p, const Source& source, const double* svwave) {
@@ -49,14 +47,17 @@ void measure_pulse(RunReport& r, const Parameters& p, const Source& source, cons
     r.centroid_time = total > 0.0 ? weighted / total : 0.0;
 }
 
-// Walks the bins in order and fixes the edge at the first departure.
+// Walks the judged bins in order and fixes the edge at the first departure.
 class EdgeFinder {
 public:
-    EdgeFinder(double tolerance, double nyquist) : nyquist_(nyquist) { edge_.tolerance = tolerance; }
-    void add(double hz, double departure, bool first) {
+    EdgeFinder(double tolerance, double nyquist) : nyquist_(nyquist) {
+        edge_.tolerance = tolerance;
+        edge_.kind = BandEdge::Kind::unjudged;
+    }
+    void add(double hz, double departure) {
         if (done_) return;
         if (departure > edge_.tolerance) {
-            edge_.kind = first ? BandEdge::Kind::none : BandEdge::Kind::limited;
+            edge_.kind = edge_.kind == BandEdge::Kind::unjudged ? BandEdge::Kind::none : BandEdge::Kind::limited;
             edge_.first_departure_hz = hz;
             edge_.first_departure = departure;
             done_ = true;
@@ -96,21 +97,31 @@ void measure_spectrum(RunReport& r, const Parameters& p, const Source& source, c
         const double om = angular_frequency(io, dom);
         const double hz = hertz(om);
         const double sampled = complex_arithmetic::modulus(svamp[io - 1]);
-        const double ratio = sampled / source.amplitude(om);
-        fine.add(hz, std::fabs(ratio - 1.0), io == 2);
-        coarse.add(hz, std::fabs(ratio - 1.0), io == 2);
+        const double closed = source.amplitude(om);
+        const double ratio = sampled / closed;
+        const bool judged = closed >= judged_floor;
         r.last_bin_hz = hz;
         r.ratio_at_last_bin = ratio;
+        r.last_bin_judged = judged;
         ++r.bins;
+        if (judged) {
+            fine.add(hz, std::fabs(ratio - 1.0));
+            coarse.add(hz, std::fabs(ratio - 1.0));
+            if (r.target && hz <= r.target->fmax_hz && std::fabs(ratio - 1.0) > r.target->max_deviation) {
+                r.target->max_deviation = std::fabs(ratio - 1.0);
+                r.target->max_deviation_hz = hz;
+            }
+        } else if (r.unjudged_bins++ == 0) {
+            r.first_unjudged_hz = hz;
+        }
         const double exact =
             closed_form ? std::abs(*source.sampled_spectrum(om, p.dt, p.nt)) : reference[static_cast<std::size_t>(io - 1)];
-        const double error = exact > 0.0 ? std::fabs(sampled - exact) / exact : 0.0;
+        const double difference = std::fabs(sampled - exact);
+        if (difference > r.max_transform_abs_error) r.max_transform_abs_error = difference, r.max_transform_abs_error_hz = hz;
+        if (!judged || !(exact >= judged_floor)) continue;
+        const double error = difference / exact;
         if (error > r.max_transform_error) r.max_transform_error = error, r.max_transform_error_hz = hz;
         if (error > transform_tolerance && r.bins_over_tolerance++ == 0) r.first_over_tolerance_hz = hz;
-        if (r.target && hz <= r.target->fmax_hz && std::fabs(ratio - 1.0) > r.target->max_deviation) {
-            r.target->max_deviation = std::fabs(ratio - 1.0);
-            r.target->max_deviation_hz = hz;
-        }
     }
     r.fine = fine.edge();
     r.coarse = coarse.edge();
@@ -130,9 +141,9 @@ bool endless_within(const Source& source, double dt, double fmax_hz, double tole
     for (int g = target_grid; g >= 0; --g) {
         const double om = 2.0 * std::numbers::pi * fmax_hz * g / target_grid;
         const double closed = source.amplitude(om);
-        // Below 1e-12 the closed form is a zero, where no relative departure
-        // is defined, or a tail too faint to judge (a Gaussian's underflows).
-        if (closed < closed_form_zero) continue;
+        // A zero of the closed form or a tail too faint to judge (a
+        // Gaussian's underflows).
+        if (closed < judged_floor) continue;
         const std::complex<double> sampled =
             samples.empty() ? *source.sampled_spectrum(om, dt, 0) : sample_sum(samples, dt, om);
         if (std::fabs(std::abs(sampled) / closed - 1.0) > tolerance) return false;
@@ -197,6 +208,11 @@ RunReport analyse_run(const Parameters& p, const Source& source, const double* s
     measure_pulse(r, p, source, svwave);
     measure_spectrum(r, p, source, svwave, svamp, dom, nom);
     r.notes = source.notes();
+    if (!p.exports.empty()) {
+        r.export_names = p.exports;
+        r.export_quantity = quantity_description(p.quantity);
+        r.export_figures = export_content(StfSeries{source, p.quantity, p.dt, p.nt});
+    }
     if (r.target) {
         const FaithfulDt found = largest_faithful_dt(source, p.fmax, target_tolerance);
         r.target->largest_dt = found.dt;

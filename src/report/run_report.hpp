@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "export/export_content.hpp"
 #include "parameters.hpp"
 #include "source/source.hpp"
 
@@ -19,20 +20,26 @@ inline constexpr double band_tolerance_fine = 0.01;
 inline constexpr double band_tolerance_coarse = 0.10;
 // Half a unit of the fourth digit the spectrum file prints.
 inline constexpr double transform_tolerance = 5e-5;
+// Relative figures (the band, the transform's relative error, the deviation
+// up to fmax) judge a bin only where the closed form is at least this
+// fraction of its peak |V(0)| = 1: below it lie its zeros, where no relative
+// departure is defined, and tails too faint for a double's rounding.
+inline constexpr double judged_floor = 1e-12;
 // The tolerance of a target band.
 inline constexpr double target_tolerance = 0.01;
 // The final slip of a record that holds nearly the whole pulse: a band that
 // fails at the first bin of a shorter record fails for its truncation.
 inline constexpr double complete_slip = 0.99;
 
-// Up to where every bin, from the first, stays within a tolerance.
+// Up to where every judged bin, from the first, stays within a tolerance.
 struct BandEdge {
     enum class Kind {
-        none,     // the first bin already departs
-        limited,  // a later bin departs: highest_hz is the last one within
-        nyquist,  // no written bin departs: highest_hz is the last bin
+        none,      // the first judged bin already departs
+        limited,   // a later bin departs: highest_hz is the last one within
+        nyquist,   // no judged bin departs: highest_hz is the last judged one
+        unjudged,  // no bin is judged (or the run has none)
     };
-    Kind kind = Kind::none;
+    Kind kind = Kind::none;  // among the judged bins
     double tolerance = 0.0;
     double highest_hz = 0.0;
     double fraction_of_nyquist = 0.0;
@@ -71,13 +78,20 @@ struct RunReport {
 
     // The faithful band; no bins: a run of fewer than 4 transform points.
     std::int32_t bins = 0;
+    std::int32_t unjudged_bins = 0;  // closed form below judged_floor
+    double first_unjudged_hz = 0.0;
     BandEdge fine, coarse;
     double last_bin_hz = 0.0;
-    double ratio_at_last_bin = 0.0;
+    double ratio_at_last_bin = 0.0;  // sampled / closed form, judged or not
+    bool last_bin_judged = false;
 
-    // The transform against the exact transform of the same samples.
+    // The transform against the exact transform of the same samples: the
+    // largest relative difference where both are judged, the largest
+    // absolute one (of the peak 1) over every bin.
     double max_transform_error = 0.0;
     double max_transform_error_hz = 0.0;
+    double max_transform_abs_error = 0.0;
+    double max_transform_abs_error_hz = 0.0;
     std::int64_t bins_over_tolerance = 0;
     double first_over_tolerance_hz = 0.0;
     std::string transform_reference;  // what the exact transform is: a closed form or a sum
@@ -85,6 +99,12 @@ struct RunReport {
     std::vector<SourceNote> notes;  // figures only this shape has
 
     std::optional<TargetBand> target;
+
+    // The exports, when the run writes any: their names, what they hold and
+    // the slip their samples carry.
+    std::vector<std::string> export_names;
+    std::string export_quantity;
+    ExportContent export_figures;
 
     bool record_truncated() const { return final_slip_exact < complete_slip; }
 };
