@@ -18,7 +18,10 @@ Draw the files of an exp-slipv run in DIR (default: the current directory):
 Exp_Slip.png (velocity, slip and acceleration over the pulse: the first
 10 tau of a Brune pulse, else until 99.95 % of the slip and a quarter more) and
 Exp_Amp.png (sampled and closed-form amplitude spectra up to the Nyquist
-frequency), beside the files.  Needs gnuplot (apt-get install gnuplot-nox).
+frequency), beside the files.  Where the run wrote its report
+(exp-slipv --report, Exp_Report.json), the spectra mark the corner frequency
+and the faithful band the program computed, and the slip panel gives the
+closed form's final slip.  Needs gnuplot (apt-get install gnuplot-nox).
   -h, --help   show this help and end
 USAGE
 }
@@ -123,31 +126,74 @@ lowest=$(awk -F, 'NR == 2 { printf "%.6g", $1 + 0 }' "$spectrum_data")
 floor=$(awk -F, 'NR > 1 { for (i = 2; i <= 5; i++) if ($i + 0 > top) top = $i + 0 } END { printf "%.6g", top * 1e-16 }' "$spectrum_data")
 # The ratio panel reaches its largest ratio, but no higher than 3: far
 # beyond the faithful band (a Gaussian's tail) the ratio runs to 1e300.
-ratio_top=$(awk -F, -v floor="$floor" 'NR > 1 && $4 > floor { r = $2 / $4; if (r > top) top = r } END { if (top > 3) top = 3; if (top < 1.1) top = 1.1; printf "%.6g", top * 1.05 }' "$spectrum_data")
+# The ratio is drawn where the program judges it: where the closed form is
+# at least 1e-12 of its peak (|V| at the first bin, nearly the peak 1).
+judged=$(awk -F, 'NR == 2 { printf "%.6g", $4 * 1e-12 }' "$spectrum_data")
+ratio_top=$(awk -F, -v floor="$judged" 'NR > 1 && $4 >= floor { r = $2 / $4; if (r > top) top = r } END { if (top > 3) top = 3; if (top < 1.1) top = 1.1; printf "%.6g", top * 1.05 }' "$spectrum_data")
 nyquist=$(awk -v dt="$dt" 'BEGIN { printf "%.6g", 1 / (2 * dt) }')
-# Read off the spectrum file's own columns, whatever the shape: the corner
-# frequency, where the
-# closed form falls to half its first value, and the faithful band, up to
-# where every sampled bin from the first stays within 1 % (10 %) of the
-# closed form ("none" where the first bin departs, the last bin where none).
-read -r corner band1 band10 < <(awk -F, -v nyquist="$nyquist" '
-  NR == 2 { half = $4 / 2 }
-  NR > 1 {
-    # Between the two bins around it, linearly.
-    if (corner == "" && $4 <= half) corner = (NR == 2) ? $1 + 0 : pf + (half - pa) * ($1 - pf) / ($4 - pa)
-    pf = $1 + 0; pa = $4 + 0
-    r = ($4 > 0) ? $2 / $4 : 0; d = r > 1 ? r - 1 : 1 - r
-    if (!gone1) { if (d > 0.01) gone1 = 1; else last1 = $1 + 0 }
-    if (!gone10) { if (d > 0.10) gone10 = 1; else last10 = $1 + 0 }
-  }
-  END {
-    printf "%s %s %s\n", (corner == "" ? "none" : sprintf("%.4g", corner)),
-      (last1 == "" ? "none" : sprintf("%.4g", last1)), (last10 == "" ? "none" : sprintf("%.4g", last10))
-  }' "$spectrum_data")
+# The figures the program computed, from the run's report where it wrote one
+# (exp-slipv --report): the closed form's corner frequency, where |V| = 1/2,
+# the faithful band as the program judged it, and the closed form's final
+# slip.  A report of another run (its samples or dt differ from the files')
+# is not used.  Its JSON is the program's own layout, a key a line: each value
+# is read by its path ("band.within_1_percent.highest_hz").
+report=$dir/Exp_Report.json
+report_value() {  # path: prints the value, or nothing
+  [[ -f $report && -r $report ]] || return 0
+  awk -v want="$1" '
+    /^ *"[^"]*": *\{ *$/ { match($0, /"[^"]*"/); path[++depth] = substr($0, RSTART + 1, RLENGTH - 2); next }
+    /^ *\},? *$/ { depth--; next }
+    /^ *"[^"]*": / {
+      match($0, /"[^"]*"/); key = substr($0, RSTART + 1, RLENGTH - 2)
+      full = ""; for (i = 1; i <= depth; i++) full = full path[i] "."
+      if (full key == want) { value = substr($0, RSTART + RLENGTH + 2); sub(/,? *$/, "", value); print value; exit }
+    }' "$report"
+}
+# The same run: its samples, its dt (the files give it within 1 %) and its
+# largest velocity sample (the files give 7 digits).
+report_samples=$(report_value sampling.samples)
+from_report=no
+if [[ -n $report_samples && $report_samples == "$samples" ]] &&
+  awk -v a="$(report_value sampling.dt_s)" -v b="$dt" -v p="$(report_value sampled.peak_velocity_per_s)" -v q="$peak_velocity" '
+    function near(x, y, tolerance) { return x > 0 && (x - y) / x <= tolerance && (y - x) / x <= tolerance }
+    BEGIN { exit !(near(a, b, 0.01) && near(p, q, 1e-6)) }'; then
+  from_report=yes
+fi
+# A band edge as the report gives it: its highest frequency, the Nyquist
+# frequency where no judged bin departs, "none" where the first does.
+report_edge() {
+  case $(report_value "band.$1.status") in
+    '"limited"') awk -v v="$(report_value "band.$1.highest_hz")" 'BEGIN { printf "%.4g", v }' ;;
+    '"to_nyquist"') echo "$nyquist" ;;
+    *) echo none ;;
+  esac
+}
+if [[ $from_report == yes ]]; then
+  corner=$(awk -v v="$(report_value source.half_amplitude_frequency_hz)" 'BEGIN { printf "%.4g", v }')
+  band1=$(report_edge within_1_percent)
+  band10=$(report_edge within_10_percent)
+  exact_slip=$(awk -v v="$(report_value sampled.final_slip_exact)" 'BEGIN { printf "%.7g", v }')
+else
+  # Without the report no corner is marked (the bins would give only an
+  # estimate between two of them), and the band is read off the spectrum
+  # file's 4-digit columns: up to where every sampled bin from the first
+  # stays within 1 % (10 %) of the closed form, judged where the closed form
+  # is at least 1e-12 of its first value, as the program judges it.
+  corner=none
+  exact_slip=""
+  read -r band1 band10 < <(awk -F, '
+    NR == 2 { floor = $4 * 1e-12 }
+    NR > 1 && $4 + 0 >= floor {
+      r = $2 / $4; d = r > 1 ? r - 1 : 1 - r
+      if (!gone1) { if (d > 0.01) gone1 = 1; else last1 = $1 + 0 }
+      if (!gone10) { if (d > 0.10) gone10 = 1; else last10 = $1 + 0 }
+    }
+    END { printf "%s %s\n", (last1 == "" ? "none" : sprintf("%.4g", last1)), (last10 == "" ? "none" : sprintf("%.4g", last10)) }' "$spectrum_data")
+fi
 # A mark is a vertical line with its label, drawn only where it exists.
 marks=""
 mark_number=10
-for entry in "corner:$corner:fc = %s Hz:#555555" "band1:$band1:1 %% band %s Hz:#2ca02c" "band10:$band10:10 %% band %s Hz:#ff7f0e"; do
+for entry in "corner:$corner:|V| = 1/2 at %s Hz (closed form):#555555" "band1:$band1:1 %% band %s Hz:#2ca02c" "band10:$band10:10 %% band %s Hz:#ff7f0e"; do
   IFS=: read -r _ value text colour <<< "$entry"
   [[ $value == none ]] && continue
   label=$(printf "$text" "$value")
@@ -157,6 +203,10 @@ for entry in "corner:$corner:fc = %s Hz:#555555" "band1:$band1:1 %% band %s Hz:#
   marks+="set label $mark_number \"$label\" at $value, graph $(( 90 - (mark_number - 10) * 6 )).0/100 $side textcolor rgb \"$colour\""$'\n'
   mark_number=$((mark_number + 1))
 done
+
+# The slip column's last value is the trapezoid's sum of the samples, which
+# for a pulse with jumps (a boxcar) is not the final slip: both are named.
+slip_label="trapezoid sum $final_slip at t = $last_time s${exact_slip:+; closed-form final slip $exact_slip}"
 
 label_side=$(awk -v at="$peak_time" -v w="$window" 'BEGIN { print (at > w / 2 ? "right offset -2,-1" : "left offset 2,-1") }')
 # The key goes to the other side of the velocity panel.
@@ -187,7 +237,7 @@ unset label 1
 set ylabel "slip (unit slip)"
 set yrange [0:1.1]
 set key bottom right
-set label 2 sprintf("final slip %s (at t = %s s)", "$final_slip", "$last_time") at graph 0.5, first 0.8
+set label 2 "$slip_label" at graph 0.5, first 0.8
 plot "$slip_data" skip 1 using 1:3 with lines linewidth 2 linecolor rgb "#2ca02c" title "slip", \
      1 with lines dashtype 2 linecolor rgb "gray40" title "one unit"
 unset label 2
@@ -226,7 +276,7 @@ set xlabel "frequency (Hz)"
 set ylabel "sampled / closed-form |V|"
 set yrange [0:$ratio_top]
 set key top left
-plot "$spectrum_data" skip 1 using 1:(\$4 > $floor ? \$2 / \$4 : 1/0) with lines linewidth 2 linecolor rgb "#08519c" title "ratio", \
+plot "$spectrum_data" skip 1 using 1:(\$4 >= $judged ? \$2 / \$4 : 1/0) with lines linewidth 2 linecolor rgb "#08519c" title "ratio", \
      1.01 with lines dashtype 2 linecolor rgb "#2ca02c" title "±1 %", 0.99 with lines dashtype 2 linecolor rgb "#2ca02c" notitle, \
      1.1 with lines dashtype 3 linecolor rgb "#ff7f0e" title "±10 %", 0.9 with lines dashtype 3 linecolor rgb "#ff7f0e" notitle
 unset multiplot
@@ -235,5 +285,9 @@ GNUPLOT
 mv "$slip_png" "$dir/Exp_Slip.png"
 mv "$spectrum_png" "$dir/Exp_Amp.png"
 echo "$name: ${pulse}dt = $dt s, $samples samples: time 0 to $window s, peak velocity $peak_velocity /s at t = $peak_time s, spectra $lowest to $nyquist Hz"
-echo "$name: corner frequency $corner Hz; sampled spectrum within 1 % up to $band1 Hz, within 10 % up to $band10 Hz"
+if [[ $from_report == yes ]]; then
+  echo "$name: from Exp_Report.json: |V| = 1/2 at $corner Hz (closed form); sampled spectrum within 1 % up to $band1 Hz, within 10 % up to $band10 Hz; trapezoid sum $final_slip, closed-form final slip $exact_slip"
+else
+  echo "$name: no report of this run (exp-slipv --report writes it): no corner frequency marked; from the files, sampled spectrum within 1 % up to $band1 Hz, within 10 % up to $band10 Hz; trapezoid sum $final_slip"
+fi
 echo "$name: wrote $dir/Exp_Slip.png and $dir/Exp_Amp.png"

@@ -55,18 +55,25 @@ other)
   out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
   [[ $out == *"dt = 0.00025 s, 8192 samples: time 0 to 0.5 s, peak velocity 7.357589 /s at t = 0.05 s, spectra 0.4883 to 2000 Hz"* ]] ||
     fail "plot.sh misread dt = 0.00025 s: $out"
-  # The marks of the spectrum picture: the 0.5 Hz source at 0.005 s is
-  # within 1 % of its closed form up to 10.99 Hz and within 10 % up to
-  # 33.86 Hz (the exact transform of its samples), its corner at 0.5 Hz; the
-  # script reads them off 4-digit columns, whose rounding moves a ratio by
-  # up to 1e-3: the 1 % edge, where the departure grows slowly, within
-  # 0.2 Hz, the others within a bin (0.049 Hz).
-  (cd "$dir" && "$program" --corner-frequency=0.5 --dt=0.005 --samples=4096 --no-pause > /dev/null) || fail "the program failed"
+  # The marks of the spectrum picture come from the run's report: the 0.5 Hz
+  # source at 0.005 s, 4096 samples, is within 1 % of its closed form up to
+  # the bin 225/20.48 s = 10.986328125 Hz and within 10 % up to 693/20.48 s =
+  # 33.837890625 Hz (the report's figures), |V| = 1/2 at the corner,
+  # 0.5 Hz; the trapezoid's sum and the closed form's final slip, 1.
+  (cd "$dir" && "$program" --corner-frequency=0.5 --dt=0.005 --samples=4096 --report --no-pause > /dev/null) || fail "the program failed"
   out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
-  read -r corner band1 band10 < <(sed -n 's/.*corner frequency \([^ ]*\) Hz; sampled spectrum within 1 % up to \([^ ]*\) Hz, within 10 % up to \([^ ]*\) Hz.*/\1 \2 \3/p' <<< "$out")
-  awk -v c="${corner:-x}" -v a="${band1:-x}" -v b="${band10:-x}" 'BEGIN {
-    d1 = c - 0.5; d2 = a - 10.99; d3 = b - 33.86
-    exit !(d1 * d1 < 0.0025 && d2 * d2 < 0.04 && d3 * d3 < 0.0025) }' || fail "plot.sh misplaced the marks: $out"
+  [[ $out == *"from Exp_Report.json: |V| = 1/2 at 0.5 Hz (closed form); sampled spectrum within 1 % up to 10.99 Hz, within 10 % up to 33.84 Hz; trapezoid sum 0.9999"*", closed-form final slip 1"* ]] ||
+    fail "plot.sh misplaced the marks: $out"
+  # A report of another run beside the files is not used: no corner marked.
+  (cd "$dir" && "$program" --corner-frequency=0.5 --dt=0.005 --samples=2048 --no-pause > /dev/null) || fail "the program failed"
+  out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
+  [[ $out == *"no report of this run"*"no corner frequency marked"* && $out != *"at 0.5 Hz"* ]] ||
+    fail "plot.sh used another run's report: $out"
+  # A boxcar's slip column ends at the trapezoid's 0.9975 (the jumps' mid
+  # values): named as that, beside the closed form's final slip.
+  (cd "$dir" && "$program" --shape=boxcar --duration=1 --report --no-pause > /dev/null) || fail "the program failed"
+  out=$(bash "$script" "$dir" 2>&1) || fail "plot.sh failed: $out"
+  [[ $out == *"trapezoid sum 0.9975000, closed-form final slip 1"* ]] || fail "plot.sh called the boxcar's sum its final slip: $out"
   # A slow source: the peak is found at tau = 1000 s, not among samples that
   # print alike at 4 significant digits.
   (cd "$dir" && "$program" --tau=1000 --dt=1 --samples=1024 --no-pause > /dev/null 2>&1) || fail "the program failed"
