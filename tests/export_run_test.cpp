@@ -288,6 +288,22 @@ TEST(Exports, TheSlipKeepsFullPrecisionNearTheStart) {
     }
 }
 
+// SW4 takes the step from the first line: it must read back as the dt
+// given, to its last digit, however many digits that takes.
+TEST(Exports, SW4sFirstLineCarriesDtToItsLastDigit) {
+    for (const char* dt : {"0.0123456", "1e-9", "0.30000000000000004", "0.004", "123456.789"}) {
+        TempDir dir;
+        ASSERT_EQ(run(dir.path(), {"--tau=1e6", std::string("--dt=") + dt, "--samples=16", "--export=sw4"}).status, 0) << dt;
+        const std::vector<std::string> lines = lines_of(read_file(dir.file("Exp_STF_sw4.txt")));
+        ASSERT_EQ(lines.size(), 17u) << dt;
+        double t0 = -1, step = -1;
+        int npts = -1;
+        ASSERT_EQ(std::sscanf(lines[0].c_str(), "%lg %lg %i", &t0, &step, &npts), 3) << lines[0];
+        EXPECT_EQ(step, std::strtod(dt, nullptr)) << dt << ": " << lines[0];
+        EXPECT_EQ(npts, 16) << lines[0];
+    }
+}
+
 TEST(Exports, ARecordNotAPowerOfTwoIsTransformedPadded) {
     // 1000 samples: the transform has 1024 points, the spectrum its bins.
     TempDir dir;
