@@ -177,6 +177,48 @@ TEST(CommandLine, EveryUnusableCommandLineIsRefusedWithItsReason) {
     }
 }
 
+// --length covers [0, SECONDS]: SECONDS/dt steps, whole to rounding or
+// rounded up, and one sample more; whichever of it and --dt comes first.
+TEST(CommandLine, ALengthSetsTheSamplesThatCoverIt) {
+    const struct {
+        std::vector<std::string> args;
+        int nt;
+    } cases[] = {
+        {{"--dt=0.004", "--length=60"}, 15001},     // 60/0.004 = 15000 to rounding
+        {{"--length=60", "--dt=0.004"}, 15001},
+        {{"--length=81.91"}, 8192},                  // the run without options
+        {{"--length=0.019"}, 3},                     // 1.9 steps: 2
+        {{"--length=0.02"}, 3},
+        {{"--length=0.0001"}, 2},                    // a fraction of a step: one
+        {{"--length=1e-9", "--dt=1e-9"}, 2},
+        {{"--length=167772.15"}, 16777216},          // 2^24 samples, the most
+        {{"--length=0.3", "--dt=0.1"}, 4},           // 0.3/0.1 = 2.9999999999999996
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = parse(c.args);
+        ASSERT_EQ(line.action, CommandLine::Action::run) << c.args[0] << " " << line.error;
+        EXPECT_EQ(line.parameters.nt, c.nt) << c.args[0];
+    }
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> mentions;
+    } refused[] = {
+        {{"--length=60", "--samples=5"}, {"--length=60", "--samples"}},
+        {{"--samples=5", "--length=60"}, {"--length=60", "--samples"}},
+        {{"--length=167772.16"}, {"'167772.16'", "--length", "16777217 samples", "beyond 16777216"}},
+        {{"--length=1e9", "--dt=1e-9"}, {"--length", "beyond"}},
+        {{"--length=0"}, {"--length", "not positive"}},
+        {{"--length=abc"}, {"'abc'", "--length", "not a decimal number"}},
+        {{"--length"}, {"'--length' requires a value"}},
+        {{"--export=sw4", "--length=0.05"}, {"--export=sw4", "--length=0.05 (6 samples)", "7 samples"}},
+    };
+    for (const auto& c : refused) {
+        const CommandLine line = parse(c.args);
+        ASSERT_EQ(line.action, CommandLine::Action::usage_error) << c.args[0];
+        for (const std::string& m : c.mentions) EXPECT_NE(line.error.find(m), std::string::npos) << c.args[0] << " -> " << line.error;
+    }
+}
+
 TEST(CommandLine, UsageErrorsNameTheProgramAndTheHelp) {
     EXPECT_EQ(exp_slipv::usage_error_text("unexpected operand 'x'"),
               "exp-slipv: unexpected operand 'x'\nTry 'exp-slipv --help' for more information.\n");

@@ -3,6 +3,8 @@
 // own routines.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -380,6 +382,55 @@ TEST(OtherShapes, WarningsSpeakOfThePulsesRiseAndItsSlip) {
                                             "last sample the slip reaches ") + percent + " % of its final value\n");
     // A Gaussian's area is Phi(6) < 1 by 1e-9: not a short record.
     EXPECT_EQ(run(dir.path(), {"--shape=gaussian", "--no-pause"}).err, "");
+}
+
+// With exports, a warning says what their samples carry when that is not the
+// unit slip, and what a solver that rescales them does; worked out here from
+// v(t) = (t/tau^2) e^(-t/tau) and s(t) = 1 - (1 + t/tau) e^(-t/tau).
+TEST(Exports, TheWarningSaysWhatTheSamplesCarry) {
+    TempDir dir;
+    const auto g = [](long double x) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.4Lg", x);
+        return std::string(text);
+    };
+    // tau = 0.002 s at dt = 0.01 s: the rate samples carry dt sum v.
+    long double area = 0;
+    for (int k = 0; k < 8192; ++k) area += k * 0.01L / (0.002L * 0.002L) * std::exp(-k * 0.01L / 0.002L);
+    area *= 0.01L;
+    const Outcome rate = run(dir.path(), {"--tau=0.002", "--export=sw4", "--quantity=rate", "--report", "--no-pause"});
+    EXPECT_EQ(rate.status, 0);
+    EXPECT_NE(rate.err.find("exp-slipv: warning: the exported slip-rate samples carry dt times their sum = " + g(area) +
+                            " of the unit slip: a solver that rescales them to unit area multiplies them by " + g(1 / area) +
+                            ", one that takes them as they are releases " + g(100 * area) + " % of the moment\n"),
+              std::string::npos) << rate.err;
+    // The file holds what the warning says: dt times the sum of its samples.
+    std::istringstream sw4(read_file(dir.file("Exp_STF_sw4.txt")));
+    std::string line;
+    std::getline(sw4, line);
+    long double file_area = 0;
+    while (std::getline(sw4, line)) file_area += std::strtold(line.c_str(), nullptr);
+    EXPECT_NEAR(static_cast<double>(file_area * 0.01L), static_cast<double>(area), 1e-12);
+    const nlohmann::json report = nlohmann::json::parse(read_file(dir.file("Exp_Report.json")));
+    EXPECT_EQ(report["exports"]["quantity"], "slip rate");
+    EXPECT_EQ(report["exports"]["formats"], nlohmann::json::array({"sw4"}));
+    EXPECT_NEAR(report["exports"]["rate_area"].get<double>(), static_cast<double>(area), 1e-12);
+    EXPECT_NE(rate.out.find("  The exports (sw4) hold the slip rate:\n"), std::string::npos) << rate.out;
+
+    // A record of 3 s: the cumulative slip ends at s(2.99 s).
+    const long double last = 1 - 3.99L * std::exp(-2.99L);
+    const Outcome cumulative = run(dir.path(), {"--samples=300", "--export=sw4", "--no-pause"});
+    EXPECT_NE(cumulative.err.find("exp-slipv: warning: the exported cumulative slip ends at " + g(last) +
+                                  ": a solver that rescales it to end at 1 divides every sample by " + g(last) +
+                                  ", one that takes it as it is releases " + g(100 * last) + " % of the moment\n"),
+              std::string::npos) << cumulative.err;
+    // A boxcar of 0.015 s at 0.01 s: the slip rises by 0.01/0.015 in one step.
+    const Outcome boxcar = run(dir.path(), {"--shape=boxcar", "--duration=0.015", "--export=sw4", "--no-pause"});
+    EXPECT_NE(boxcar.err.find("the exported cumulative slip rises by up to " + g(0.01L / 0.015L) + " of the unit slip"),
+              std::string::npos) << boxcar.err;
+    // Samples that carry the unit slip, or no export: no such warning.
+    EXPECT_EQ(run(dir.path(), {"--tau=0.05", "--dt=0.001", "--export=sw4", "--quantity=rate", "--no-pause"}).err, "");
+    EXPECT_EQ(run(dir.path(), {"--tau=1", "--samples=300", "--no-pause"}).err.find("exported"), std::string::npos);
 }
 
 TEST(Options, NoPauseEndsWithoutThePrompt) {

@@ -247,6 +247,23 @@ TEST_F(FailedRun, AReadOnlySpectrumFile) {
     expect_unchanged();
 }
 
+// Root may write any file, whatever its bits, and the program follows the
+// system's rule: a read-only earlier slip file and export are replaced as
+// writable ones would be.  (As an unprivileged user they are refused: the
+// tests above.)
+TEST(ReadOnlyFiles, AsRootTheyAreReplacedAsTheSystemAllows) {
+    if (!testing_support::running_as_root()) GTEST_SKIP() << "needs root";
+    TempDir dir, fresh;
+    ASSERT_EQ(run(dir.path(), {"--tau=1", "--export=sw4"}).status, 0);
+    ASSERT_EQ(::chmod(dir.file("Exp_Slip.csv").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.file("Exp_STF_sw4.txt").c_str(), 0444), 0);
+    const Outcome result = run(dir.path(), {"--tau=2", "--export=sw4"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    ASSERT_EQ(run(fresh.path(), {"--tau=2", "--export=sw4"}).status, 0);
+    EXPECT_TRUE(read_file(dir.file("Exp_Slip.csv")) == read_file(fresh.file("Exp_Slip.csv")));
+    EXPECT_TRUE(read_file(dir.file("Exp_STF_sw4.txt")) == read_file(fresh.file("Exp_STF_sw4.txt")));
+}
+
 TEST_F(FailedRun, ANewFileInADirectoryThatMayNotBeWritten) {
     // The spectrum file is gone, and its directory takes no new file.
     ASSERT_EQ(std::remove(dir.file("Exp_Amp.csv").c_str()), 0);
