@@ -193,6 +193,7 @@ TEST(CommandLine, ALengthSetsTheSamplesThatCoverIt) {
         {{"--length=1e-9", "--dt=1e-9"}, 2},
         {{"--length=167772.15"}, 16777216},          // 2^24 samples, the most
         {{"--length=0.3", "--dt=0.1"}, 4},           // 0.3/0.1 = 2.9999999999999996
+        {{"--length=0.07"}, 8},                      // 0.07/0.01 = 7.000000000000001: 7 steps, not 8
     };
     for (const auto& c : cases) {
         const CommandLine line = parse(c.args);
