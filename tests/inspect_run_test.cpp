@@ -11,9 +11,11 @@
 #include <cmath>
 #include <complex>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <numbers>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/child.hpp"
@@ -517,28 +519,44 @@ TEST(Inspect, AReadOnlyEarlierFileIsNeverReplaced) {
     EXPECT_EQ(testing_support::directory_entries(dir.path()).size(), 2u) << "a file was written";
 }
 
+// The inspector reading a FIFO in its own directory, and the FIFO's writer,
+// held open by the test (so that the reader's open does not wait and the
+// FIFO reports no end until the test closes it), which has written `text`.
+struct FifoInspection {
+    FifoInspection(const char* threads, std::string_view text) {
+        EXPECT_EQ(::mkfifo(dir.file("f.srf").c_str(), 0644), 0);
+        ChildOptions options;
+        options.argv = {testing_support::program_path(), "inspect", threads, "f.srf"};
+        options.cwd = dir.path();
+        child = std::make_unique<testing_support::Child>(options);
+        writer = ::open(dir.file("f.srf").c_str(), O_WRONLY);
+        EXPECT_GE(writer, 0);
+        EXPECT_EQ(::write(writer, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    ~FifoInspection() {
+        if (writer >= 0) ::close(writer);
+    }
+    void close_writer() {
+        ::close(writer);
+        writer = -1;
+    }
+    TempDir dir;
+    std::unique_ptr<testing_support::Child> child;
+    int writer = -1;
+};
+
 // A reader that never ends (a FIFO nobody writes to) and an interrupt: the
 // run ends with the interrupt's status, on one thread or several.
 TEST(Inspect, AnInterruptWhileWaitingForTheFileEndsTheRun) {
     for (const char* threads : {"--threads=1", "--threads=2"}) {
-        TempDir dir;
-        ASSERT_EQ(::mkfifo(dir.file("f.srf").c_str(), 0644), 0);
-        // Open for writing too, so that the reader's open does not wait
-        // and the FIFO never reports its end.
-        ChildOptions options;
-        options.argv = {testing_support::program_path(), "inspect", threads, "f.srf"};
-        options.cwd = dir.path();
-        testing_support::Child child(options);
-        const int keep = ::open(dir.file("f.srf").c_str(), O_WRONLY);
-        ASSERT_GE(keep, 0);
-        ASSERT_EQ(::write(keep, "1.0\nPOINTS 1\n", 13), 13);
+        FifoInspection run(threads, "1.0\nPOINTS 1\n");
         ::usleep(300000);
-        child.send(SIGINT);
-        ASSERT_TRUE(child.wait(timeout_ms)) << threads;
-        ::close(keep);
-        EXPECT_EQ(child.exit_code(), 1) << threads;
-        EXPECT_EQ(child.err(), "Interrupt\n") << threads;
-        EXPECT_EQ(testing_support::directory_entries(dir.path()).size(), 1u) << threads;
+        run.child->send(SIGINT);
+        ASSERT_TRUE(run.child->wait(timeout_ms)) << threads;
+        run.close_writer();
+        EXPECT_EQ(run.child->exit_code(), 1) << threads;
+        EXPECT_EQ(run.child->err(), "Interrupt\n") << threads;
+        EXPECT_EQ(testing_support::directory_entries(run.dir.path()).size(), 1u) << threads;
     }
 }
 
@@ -546,22 +564,14 @@ TEST(Inspect, AnInterruptWhileWaitingForTheFileEndsTheRun) {
 // comes at once, without waiting for more.
 TEST(Inspect, AnUnreadableLineFromAPausingWriterIsRefusedAtOnce) {
     for (const char* threads : {"--threads=1", "--threads=2"}) {
-        TempDir dir;
-        ASSERT_EQ(::mkfifo(dir.file("f.srf").c_str(), 0644), 0);
-        ChildOptions options;
-        options.argv = {testing_support::program_path(), "inspect", threads, "f.srf"};
-        options.cwd = dir.path();
-        testing_support::Child child(options);
-        const int keep = ::open(dir.file("f.srf").c_str(), O_WRONLY);
-        ASSERT_GE(keep, 0);
-        ASSERT_EQ(::write(keep, "1.0\nPOINTS 1\n0 0 x\n", 19), 19);
-        const bool ended = child.wait(30000);
-        if (!ended) child.send(SIGKILL);
-        ::close(keep);
-        ASSERT_TRUE(ended || child.wait(timeout_ms)) << threads;
+        FifoInspection run(threads, "1.0\nPOINTS 1\n0 0 x\n");
+        const bool ended = run.child->wait(30000);
+        if (!ended) run.child->send(SIGKILL);
+        run.close_writer();
+        ASSERT_TRUE(ended || run.child->wait(timeout_ms)) << threads;
         EXPECT_TRUE(ended) << threads << ": it waited for the writer";
-        EXPECT_EQ(child.exit_code(), 65) << threads;
-        EXPECT_EQ(child.err(), "exp-slipv: f.srf:3: 'x' where a number must be\n") << threads;
+        EXPECT_EQ(run.child->exit_code(), 65) << threads;
+        EXPECT_EQ(run.child->err(), "exp-slipv: f.srf:3: 'x' where a number must be\n") << threads;
     }
 }
 

@@ -41,7 +41,7 @@ void last_bin_lines(int unit, const RunReport& r) {
     if (r.last_bin_judged) {
         write_line(unit, " Ratio there (relative) =", r.ratio_at_last_bin);
     } else {
-        write_line(unit, " Ratio there (relative) = not judged: " + unjudged_ratio_text(r.ratio_at_last_bin));
+        write_line(unit, " Ratio there (relative) = not judged: " + std::string(unjudged_ratio(r.ratio_at_last_bin).text));
     }
 }
 

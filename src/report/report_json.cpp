@@ -80,7 +80,7 @@ std::string report_json(const RunReport& r) {
                  {"last_bin_hz", r.bins > 0 ? Json(r.last_bin_hz) : Json(nullptr)},
                  {"ratio_at_last_bin", ratio_given ? Json(r.ratio_at_last_bin) : Json(nullptr)},
                  {"ratio_at_last_bin_not_given",
-                  r.bins == 0 ? Json("no_bins") : ratio_given ? Json(nullptr) : Json(unjudged_ratio_key(r.ratio_at_last_bin))}};
+                  r.bins == 0 ? Json("no_bins") : ratio_given ? Json(nullptr) : Json(unjudged_ratio(r.ratio_at_last_bin).key)}};
     j["transform_error"] = {{"judged_floor", judged_floor},
                             {"max_relative", r.max_transform_error},
                             {"max_relative_hz", r.max_transform_error_hz},
